@@ -1,0 +1,25 @@
+#!/bin/sh
+# Installs the Debian 12 packages the build needs (only those missing), then
+# configures and builds into build/. Run as root or as a user with sudo.
+set -eu
+cd "$(dirname "$0")/.."
+
+PACKAGES="build-essential cmake pkg-config qt6-base-dev qt6-serialport-dev qt6-charts-dev \
+libxlsxwriter-dev libgl-dev fonts-dejavu-core xvfb xauth"
+
+missing=""
+for p in $PACKAGES; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+    echo "Installing:$missing"
+    SUDO=""
+    [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    # shellcheck disable=SC2086
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+fi
+
+BUILD_DIR="${KV_BUILD_DIR:-build}"
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$BUILD_DIR" -j"$(nproc)"

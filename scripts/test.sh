@@ -1,0 +1,9 @@
+#!/bin/sh
+# Builds everything and runs the whole test suite offscreen; exits non-zero when
+# any test fails.
+set -eu
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+export QT_QPA_PLATFORM=offscreen
+cd "${KV_BUILD_DIR:-build}"
+ctest --output-on-failure -j"$(nproc)"

@@ -1,0 +1,89 @@
+#include "common/numfmt.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <cmath>
+
+QString NumberFormat::format(const char *printfFormat, double value) const
+{
+    if (!std::isfinite(value))
+        value = 0;
+    QString s = QString::asprintf(printfFormat, value);
+    if (m_sep != QLatin1Char('.'))
+        s.replace(QLatin1Char('.'), m_sep);
+    return s;
+}
+
+QString NumberFormat::fixed(double value, int decimals, int width) const
+{
+    if (!std::isfinite(value))
+        value = 0;
+    QString s = QString::asprintf("%*.*f", width, decimals, value);
+    if (m_sep != QLatin1Char('.'))
+        s.replace(QLatin1Char('.'), m_sep);
+    return s;
+}
+
+QString NumberFormat::fixedDot(double value, int decimals, int width)
+{
+    if (!std::isfinite(value))
+        value = 0;
+    return QString::asprintf("%*.*f", width, decimals, value);
+}
+
+QString NumberFormat::general(double value) const
+{
+    if (!std::isfinite(value))
+        value = 0;
+    if (value == 0)
+        return QStringLiteral("0"); // also for -0
+    QString s = QString::number(value, 'g', 15);
+    // Qt writes exponents as "e+15" / "e-05"; the tool's form is "E15" / "E-5".
+    const int e = s.indexOf(QLatin1Char('e'));
+    if (e >= 0) {
+        QString mant = s.left(e);
+        int exp = s.mid(e + 1).toInt();
+        s = mant + QLatin1Char('E') + QString::number(exp);
+    }
+    if (m_sep != QLatin1Char('.'))
+        s.replace(QLatin1Char('.'), m_sep);
+    return s;
+}
+
+std::optional<double> NumberFormat::parse(const QString &text) const
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    const QString sep = QRegularExpression::escape(QString(m_sep));
+    static thread_local QString lastSep;
+    static thread_local QRegularExpression re;
+    if (lastSep != sep) {
+        re = QRegularExpression(QStringLiteral("^[+-]?(\\d+(%1\\d*)?|%1\\d+)([eE][+-]?\\d+)?$").arg(sep));
+        lastSep = sep;
+    }
+    if (!re.match(t).hasMatch())
+        return std::nullopt;
+    QString c = t;
+    c.replace(m_sep, QLatin1Char('.'));
+    bool ok = false;
+    const double v = QLocale::c().toDouble(c, &ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+std::optional<qint64> NumberFormat::parseInt(const QString &text)
+{
+    bool ok = false;
+    const qint64 v = text.trimmed().toLongLong(&ok, 10);
+    if (!ok)
+        return std::nullopt;
+    return v;
+}
+
+QChar NumberFormat::systemSeparator()
+{
+    const QString p = QLocale::system().decimalPoint();
+    return p.isEmpty() ? QLatin1Char('.') : p.at(0);
+}
