@@ -1,0 +1,122 @@
+#include "common/scheduler.h"
+#include "common/timer.h"
+
+#include <QTest>
+
+// The timer semantics that every chain of requests and the watchdog rely on.
+class TimerSemantics : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void repeatsUntilStopped()
+    {
+        SimulatedScheduler clock;
+        int fired = 0;
+        Timer t(&clock, QStringLiteral("TimerReadData"), 1000, [&] { ++fired; });
+        t.start();
+        clock.advance(999);
+        QCOMPARE(fired, 0);
+        clock.advance(1);
+        QCOMPARE(fired, 1);
+        clock.advance(2000);
+        QCOMPARE(fired, 3);
+        t.stop();
+        clock.advance(5000);
+        QCOMPARE(fired, 3);
+    }
+
+    void enablingRunningTimerKeepsItsCount()
+    {
+        SimulatedScheduler clock;
+        int fired = 0;
+        Timer t(&clock, QStringLiteral("TimerReset"), 3000, [&] { ++fired; });
+        t.start();
+        clock.advance(2000);
+        t.setEnabled(true); // must not restart the count
+        clock.advance(1000);
+        QCOMPARE(fired, 1);
+    }
+
+    void intervalChangeRestartsOnlyWhenDifferent()
+    {
+        SimulatedScheduler clock;
+        int fired = 0;
+        Timer t(&clock, QStringLiteral("TimerReadData"), 1000, [&] { ++fired; });
+        t.start();
+        clock.advance(600);
+        t.setInterval(1000); // same value: nothing changes
+        clock.advance(400);
+        QCOMPARE(fired, 1);
+        clock.advance(600);
+        t.setInterval(800); // different: count starts again from now
+        clock.advance(799);
+        QCOMPARE(fired, 1);
+        clock.advance(1);
+        QCOMPARE(fired, 2);
+    }
+
+    void oneShotHandlerSwitchesItselfOff()
+    {
+        SimulatedScheduler clock;
+        QList<qint64> at;
+        Timer t(&clock, QStringLiteral("TimerGETEXTPARAM"), 100);
+        t.setHandler([&] {
+            t.stop();
+            at << clock.nowMs();
+        });
+        t.start();
+        clock.advance(1000);
+        QCOMPARE(at, QList<qint64>{100});
+        t.start(); // a later reply arms it again
+        clock.advance(1000);
+        QCOMPARE(at, (QList<qint64>{100, 1100}));
+    }
+
+    void dueTimersFireInTimeOrder()
+    {
+        SimulatedScheduler clock;
+        QStringList order;
+        Timer a(&clock, QStringLiteral("a"), 300, [&] { order << "a"; a.stop(); });
+        Timer b(&clock, QStringLiteral("b"), 100, [&] { order << "b"; b.stop(); });
+        Timer c(&clock, QStringLiteral("c"), 200, [&] { order << "c"; c.stop(); });
+        a.start();
+        b.start();
+        c.start();
+        clock.advance(1000);
+        QCOMPARE(order, (QStringList{"b", "c", "a"}));
+    }
+
+    void chainStartedInsideHandlerRunsWithinSameAdvance()
+    {
+        SimulatedScheduler clock;
+        QList<qint64> at;
+        Timer second(&clock, QStringLiteral("second"), 100, [&] { second.stop(); at << clock.nowMs(); });
+        Timer first(&clock, QStringLiteral("first"), 100, [&] { first.stop(); second.start(); at << clock.nowMs(); });
+        first.start();
+        clock.advance(250);
+        QCOMPARE(at, (QList<qint64>{100, 200}));
+    }
+
+    void zeroIntervalNeverFires()
+    {
+        SimulatedScheduler clock;
+        int fired = 0;
+        Timer t(&clock, QStringLiteral("t"), 0, [&] { ++fired; });
+        t.start();
+        clock.advance(10000);
+        QCOMPARE(fired, 0);
+        QVERIFY(t.enabled());
+    }
+
+    void realSchedulerRunsOnEventLoop()
+    {
+        QtScheduler sched;
+        int fired = 0;
+        Timer t(&sched, QStringLiteral("Timer1"), 10, [&] { ++fired; });
+        t.start();
+        QTRY_VERIFY_WITH_TIMEOUT(fired >= 3, 2000);
+        t.stop();
+    }
+};
+
+QTEST_GUILESS_MAIN(TimerSemantics)
+#include "tst_timer.moc"
