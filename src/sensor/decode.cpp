@@ -1,6 +1,5 @@
 #include "sensor/decode.h"
 
-#include <QtEndian>
 #include <cmath>
 #include <cstring>
 

@@ -6,7 +6,6 @@
 #include "link/frame.h"
 
 #include <QByteArray>
-#include <QtEndian>
 #include <cstring>
 #include <initializer_list>
 #include <utility>
