@@ -63,7 +63,7 @@ int main(int argc, char **argv)
     parser.setApplicationDescription(
         QStringLiteral("Serves a virtual fuel-level sensor on a pseudo-terminal. The first line "
                        "printed is the device path to open."));
-    parser.addHelpOption();
+    const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption link(QStringLiteral("link"),
                                   QStringLiteral("Also make a symbolic link at <path>."),
                                   QStringLiteral("path"));
@@ -101,7 +101,10 @@ int main(int argc, char **argv)
                                   QStringLiteral("litres"));
     parser.addOptions({link, model, firmware, serial, address, silent, badCrc, split, garbage,
                        delay, refuse, pour, tank});
-    parser.process(app); // --help prints and exits 0; unknown options exit 1
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet(help))
+        parser.showHelp(0);
 
     VirtualSensorOptions options;
     auto number = [&](const QCommandLineOption &o, quint32 max, auto &target) -> bool {

@@ -153,8 +153,9 @@ void TestSensorSim::servesOnPty()
 
 void TestSensorSim::rejectsBadOptions()
 {
-    for (const QStringList &args : {QStringList{"--firmware", "zz"}, QStringList{"--split", "4,x"},
-                                    QStringList{"--address", "256"}}) {
+    for (const QStringList &args :
+         {QStringList{"--firmware", "zz"}, QStringList{"--split", "4,x"},
+          QStringList{"--address", "256"}, QStringList{"--no-such-option"}}) {
         QProcess sim;
         sim.start(QStringLiteral(KV_SENSOR_SIM), args);
         QVERIFY(sim.waitForFinished(5000));
