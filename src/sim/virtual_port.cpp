@@ -12,6 +12,14 @@ struct VirtualLine {
 namespace {
 constexpr quint32 ModemCts = 0x10;
 constexpr quint32 ModemDsr = 0x20;
+
+// The client may close or even destroy the device from inside a callback; a
+// copy keeps the running callable alive until it returns.
+void callSafely(const std::function<void()> &callback)
+{
+    const std::function<void()> copy = callback;
+    copy();
+}
 } // namespace
 
 VirtualPort::VirtualPort(VirtualSensor &sensor, Scheduler &scheduler, QString path)
@@ -116,14 +124,14 @@ void VirtualPort::deliver(const QByteArray &chunk)
 {
     m_input.append(chunk);
     if (m_notify && m_readyRead)
-        m_readyRead();
+        callSafely(m_readyRead);
 }
 
 void VirtualPort::notifyLater()
 {
     later(0, [this] {
         if (m_open && m_notify && !m_input.isEmpty() && m_readyRead)
-            m_readyRead();
+            callSafely(m_readyRead);
     });
 }
 
@@ -131,7 +139,7 @@ void VirtualPort::hangUpLater()
 {
     later(0, [this] {
         if (m_open && m_hangUp)
-            m_hangUp();
+            callSafely(m_hangUp);
     });
 }
 

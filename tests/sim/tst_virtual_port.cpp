@@ -202,6 +202,16 @@ void TestVirtualPort::providerServesOneComNumber()
     provider.plug();
     QVERIFY(b->open(settings, nullptr));
     QCOMPARE(static_cast<VirtualPort &>(*b).settings().baud, 9600);
+
+    // A client may drop the device from inside its hang-up handler.
+    b->close();
+    std::unique_ptr<SerialDevice> c = provider.deviceFor(4);
+    QVERIFY(c->open(settings, nullptr));
+    c->setCallbacks([] {}, [&c] { c.reset(); });
+    provider.unplug();
+    clock.runDue();
+    QVERIFY(!c);
+    QCOMPARE(clock.pending(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestVirtualPort)
