@@ -1,0 +1,207 @@
+// kv-sensor-sim: a virtual fuel-level sensor on a pseudo-terminal. The first
+// line it prints is the device path to open; with --link that path is also
+// reachable through a symbolic link, removed again on exit. SIGTERM and SIGINT
+// end it cleanly with exit code 0.
+
+#include "common/scheduler.h"
+#include "sim/pty_sensor_server.h"
+#include "sim/virtual_sensor.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    const int saved = errno;
+    [[maybe_unused]] ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+/// 0x-prefixed hexadecimal or plain decimal, within [0, max].
+std::optional<quint32> parseNumber(const QString &text, quint32 max)
+{
+    bool ok = false;
+    const QString t = text.trimmed();
+    const quint32 v = t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
+                          ? t.mid(2).toUInt(&ok, 16)
+                          : t.toUInt(&ok, 10);
+    if (!ok || v > max)
+        return std::nullopt;
+    return v;
+}
+
+int usageError(const QString &text)
+{
+    std::fprintf(stderr, "kv-sensor-sim: %s\n", qPrintable(text));
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kv-sensor-sim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Serves a virtual fuel-level sensor on a pseudo-terminal. The first line "
+                       "printed is the device path to open."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption link(QStringLiteral("link"),
+                                  QStringLiteral("Also make a symbolic link at <path>."),
+                                  QStringLiteral("path"));
+    const QCommandLineOption model(QStringLiteral("model"), QStringLiteral("Model code (1)."),
+                                   QStringLiteral("code"));
+    const QCommandLineOption firmware(QStringLiteral("firmware"),
+                                      QStringLiteral("Firmware byte, e.g. 0x53 or 83 (0x53)."),
+                                      QStringLiteral("byte"));
+    const QCommandLineOption serial(QStringLiteral("serial"),
+                                    QStringLiteral("Serial number, 24 bit (123456)."),
+                                    QStringLiteral("n"));
+    const QCommandLineOption address(QStringLiteral("address"),
+                                     QStringLiteral("Network address (1)."), QStringLiteral("a"));
+    const QCommandLineOption silent(QStringLiteral("silent"), QStringLiteral("Never answer."));
+    const QCommandLineOption badCrc(QStringLiteral("bad-crc"),
+                                    QStringLiteral("Send every reply with a wrong CRC."));
+    const QCommandLineOption split(
+        QStringLiteral("split"), QStringLiteral("Send replies in chunks of these sizes, e.g. 4,5."),
+        QStringLiteral("sizes"));
+    const QCommandLineOption garbage(QStringLiteral("garbage"),
+                                     QStringLiteral("Send n junk bytes before each reply."),
+                                     QStringLiteral("n"));
+    const QCommandLineOption delay(QStringLiteral("delay-ms"),
+                                   QStringLiteral("Reply delay in milliseconds (5)."),
+                                   QStringLiteral("ms"));
+    const QCommandLineOption refuse(QStringLiteral("refuse"),
+                                    QStringLiteral("Refuse this command byte with status 0x01 "
+                                                   "(repeatable)."),
+                                    QStringLiteral("byte"));
+    const QCommandLineOption pour(QStringLiteral("pour"),
+                                  QStringLiteral("Pour fuel at this many litres per second."),
+                                  QStringLiteral("l/s"));
+    const QCommandLineOption tank(QStringLiteral("tank"),
+                                  QStringLiteral("Tank capacity in litres (100)."),
+                                  QStringLiteral("litres"));
+    parser.addOptions({link, model, firmware, serial, address, silent, badCrc, split, garbage,
+                       delay, refuse, pour, tank});
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet(help))
+        parser.showHelp(0);
+
+    VirtualSensorOptions options;
+    auto number = [&](const QCommandLineOption &o, quint32 max, auto &target) -> bool {
+        if (!parser.isSet(o))
+            return true;
+        const auto v = parseNumber(parser.value(o), max);
+        if (!v)
+            return false;
+        target = std::remove_reference_t<decltype(target)>(*v);
+        return true;
+    };
+    if (!number(model, 255, options.model))
+        return usageError(QStringLiteral("--model wants a number 0..255"));
+    if (!number(firmware, 255, options.firmware))
+        return usageError(QStringLiteral("--firmware wants a byte, e.g. 0x53"));
+    if (!number(serial, 0xFFFFFF, options.serial))
+        return usageError(QStringLiteral("--serial wants a number 0..16777215"));
+    if (!number(address, 255, options.address))
+        return usageError(QStringLiteral("--address wants a number 0..255"));
+    if (parser.isSet(tank)) {
+        bool ok = false;
+        options.physics.tankLitres = parser.value(tank).toDouble(&ok);
+        if (!ok || options.physics.tankLitres <= 0)
+            return usageError(QStringLiteral("--tank wants a positive number of litres"));
+    }
+
+    QtScheduler scheduler;
+    VirtualSensor sensor(&scheduler, options);
+    SensorFaults &faults = sensor.faults();
+    faults.silent = parser.isSet(silent);
+    faults.badCrc = parser.isSet(badCrc);
+    if (parser.isSet(split)) {
+        for (const QString &part : parser.value(split).split(QLatin1Char(','))) {
+            const auto v = parseNumber(part, 255);
+            if (!v || *v == 0)
+                return usageError(QStringLiteral("--split wants sizes like 4,5"));
+            faults.split.append(int(*v));
+        }
+    }
+    if (!number(garbage, 255, faults.garbage))
+        return usageError(QStringLiteral("--garbage wants a number 0..255"));
+    if (!number(delay, 600000, faults.delayMs))
+        return usageError(QStringLiteral("--delay-ms wants milliseconds"));
+    for (const QString &value : parser.values(refuse)) {
+        const auto v = parseNumber(value, 255);
+        if (!v)
+            return usageError(QStringLiteral("--refuse wants a command byte, e.g. 0x62"));
+        faults.refused.insert(quint8(*v));
+    }
+    if (parser.isSet(pour)) {
+        bool ok = false;
+        const double rate = parser.value(pour).toDouble(&ok);
+        if (!ok)
+            return usageError(QStringLiteral("--pour wants litres per second, e.g. 0.5"));
+        sensor.pour(rate);
+    }
+
+    // Self-pipe: the handler only writes a byte; the event loop does the rest.
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return usageError(
+            QStringLiteral("pipe: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app,
+                     [] { QCoreApplication::quit(); });
+
+    PtySensorServer server(sensor, scheduler);
+    QString error;
+    if (!server.start(&error)) {
+        std::fprintf(stderr, "kv-sensor-sim: %s\n", qPrintable(error));
+        return 1;
+    }
+
+    const QString linkPath = parser.value(link);
+    if (!linkPath.isEmpty()) {
+        // Replace a stale link from an earlier run, never a real file.
+        const QFileInfo existing(linkPath);
+        if (existing.isSymLink())
+            QFile::remove(linkPath);
+        if (::symlink(qPrintable(server.slavePath()), qPrintable(linkPath)) != 0) {
+            std::fprintf(stderr, "kv-sensor-sim: cannot link %s: %s\n", qPrintable(linkPath),
+                         std::strerror(errno));
+            return 1;
+        }
+    }
+
+    std::printf("%s\n", qPrintable(server.slavePath()));
+    std::fflush(stdout);
+
+    const int rc = app.exec();
+    server.stop();
+    if (!linkPath.isEmpty())
+        ::unlink(qPrintable(linkPath));
+    return rc;
+}
