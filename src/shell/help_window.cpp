@@ -3,6 +3,7 @@
 #include <QKeySequence>
 #include <QShortcut>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
@@ -31,6 +32,7 @@ HelpWindow::HelpWindow(QWidget *parent)
     m_browser->setObjectName(QStringLiteral("HelpBrowser"));
     m_browser->setOpenLinks(true);
     m_browser->setOpenExternalLinks(false);
+    m_browser->document()->setDocumentMargin(12);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);

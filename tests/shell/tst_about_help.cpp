@@ -130,8 +130,7 @@ private Q_SLOTS:
         help.resize(600, 300);
         help.showHelp(Lang);
         QVERIFY(QTest::qWaitForWindowExposed(&help));
-        help.browser()->setSource(HelpWindow::guideUrl(Lang).toString() +
-                                  QStringLiteral("#keys"));
+        help.browser()->setSource(HelpWindow::guideUrl(Lang).toString() + QStringLiteral("#keys"));
         QVERIFY(help.browser()->verticalScrollBar()->value() > 0);
     }
 };

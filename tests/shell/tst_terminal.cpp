@@ -180,7 +180,7 @@ private Q_SLOTS:
         t.setMenuItem(&N5);
         N5.trigger();
         t.insertText(QStringLiteral("<= 31  FF  41  10\r\n"));
-        N5.trigger(); // hidden by the menu
+        N5.trigger();                                           // hidden by the menu
         t.insertText(QStringLiteral("=> 3E   01   9C   \r\n")); // still traced while hidden
         N5.trigger();
         t.addLine(QStringLiteral("Err_CRC"));
