@@ -108,6 +108,9 @@ void TForm7::Open(QWidget *mainWindow)
     m_mainWindow = mainWindow;
     if (m_mainWindow)
         m_mainWindow->setEnabled(false);
+    // Disabling the main window also disables the windows it owns; this one
+    // must stay usable or OK could never be pressed.
+    setEnabled(true);
     show();
     raise();
     activateWindow();
