@@ -26,48 +26,20 @@ quint8 commandAt(int index)
 int replyLengthFor(quint8 c)
 {
     switch (c) {
-    case 0x07:
-    case 0x40:
-    case 0x43:
-    case 0x44:
-    case 0x45:
-    case 0x49:
-    case 0x4D:
-    case 0x4E:
-    case 0x4F:
-    case 0x52:
-    case 0x53:
-    case 0x54:
-    case 0x55:
-    case 0x56:
-    case 0x5F:
-    case 0x61:
-    case 0x62:
-    case 0x63:
-    case 0x64:
-    case 0x66:
-    case 0x68:
-    case 0x71:
-    case 0x73:
-    case 0x7B:
-    case 0x7C:
-    case 0x85:
-    case 0x86:
+    case 0x07: case 0x40: case 0x43: case 0x44: case 0x45: case 0x49: case 0x4D: case 0x4E:
+    case 0x4F: case 0x52: case 0x53: case 0x54: case 0x55: case 0x56: case 0x5F: case 0x61:
+    case 0x62: case 0x63: case 0x64: case 0x66: case 0x68: case 0x71: case 0x73: case 0x7B:
+    case 0x7C: case 0x85: case 0x86:
         return 5;
-    case 0x48:
-    case 0x50:
+    case 0x48: case 0x50:
         return 6;
-    case 0x72:
-    case 0x74:
+    case 0x72: case 0x74:
         return 8;
     case 0x06:
         return 9;
-    case 0x42:
-    case 0x51:
-    case 0x60:
+    case 0x42: case 0x51: case 0x60:
         return 12;
-    case 0x67:
-    case 0x69:
+    case 0x67: case 0x69:
         return 16;
     case 0x41:
         return 22;
@@ -78,10 +50,7 @@ int replyLengthFor(quint8 c)
     }
 }
 
-quint8 Do_CRC(quint8 crc, quint8 byte)
-{
-    return CrcTable[crc ^ byte];
-}
+quint8 Do_CRC(quint8 crc, quint8 byte) { return CrcTable[crc ^ byte]; }
 
 quint8 CalcCRC(const char *buffer, int count)
 {

@@ -10,15 +10,15 @@
 
 /// The 55 commands, fields in table order, each holding its byte on the wire.
 struct Comander {
-    quint8 SET_ID, ID_READ, SET_ADDR, SET_NET_MODE, CONFIG_READ, DATA_READ, DATA_CONTIN, FCURR_FMIN,
-        FCURR_FMAX, TSLOPE_T0, SET_FMIN, SET_FMAX, SET_PWM_MAX, SET_PWM_MOD, SET_TRL, SET_FILT_LENG,
-        SET_PASSW, SET_PERIOD, FILT_LENG_READ, PASSW_READ, SET_AUTO_MODE, SET_CAPDAC_A,
-        READ_CAPDAC_A, READ_CAPOFF, SET_CAPOFF, READ_PARAM, SET_SN, READ_SN, READ_SOND_LEN,
-        SET_SOND_LEN, SET_SOND_PAR, READ_VCC, SET_TEMP_OFFSET, READ_CAL_DATA, SET_CAL_DATA,
-        SET_EMPTY_DATA, RESET_SN, GET_EXT_PARAM, SET_ERR_MODE, SET_REP_MODE, SET_FSM_OFFSET,
-        SET_FSM_SCALE, SET_AVRG_TIME, GET_FSM_CALC_PARAM, SET_FSM_CALC_PARAM, GET_ACLR_DATA,
-        SET_AXIS_K, GET_AXIS_K, GET_AZIMUTH, SET_AZIMUTH, GET_INCLINOMETER_DATA, GET_REP_MODE_3,
-        SET_REP_MODE_3, GET_INCL_LAN_ADR, SET_INCL_LAN_ADR;
+    quint8 SET_ID, ID_READ, SET_ADDR, SET_NET_MODE, CONFIG_READ, DATA_READ, DATA_CONTIN,
+        FCURR_FMIN, FCURR_FMAX, TSLOPE_T0, SET_FMIN, SET_FMAX, SET_PWM_MAX, SET_PWM_MOD, SET_TRL,
+        SET_FILT_LENG, SET_PASSW, SET_PERIOD, FILT_LENG_READ, PASSW_READ, SET_AUTO_MODE,
+        SET_CAPDAC_A, READ_CAPDAC_A, READ_CAPOFF, SET_CAPOFF, READ_PARAM, SET_SN, READ_SN,
+        READ_SOND_LEN, SET_SOND_LEN, SET_SOND_PAR, READ_VCC, SET_TEMP_OFFSET, READ_CAL_DATA,
+        SET_CAL_DATA, SET_EMPTY_DATA, RESET_SN, GET_EXT_PARAM, SET_ERR_MODE, SET_REP_MODE,
+        SET_FSM_OFFSET, SET_FSM_SCALE, SET_AVRG_TIME, GET_FSM_CALC_PARAM, SET_FSM_CALC_PARAM,
+        GET_ACLR_DATA, SET_AXIS_K, GET_AXIS_K, GET_AZIMUTH, SET_AZIMUTH, GET_INCLINOMETER_DATA,
+        GET_REP_MODE_3, SET_REP_MODE_3, GET_INCL_LAN_ADR, SET_INCL_LAN_ADR;
 };
 
 inline constexpr Comander CommandTable{
@@ -49,10 +49,7 @@ quint8 Do_CRC(quint8 crc, quint8 byte);
 /// CRC-8/MAXIM of the first count bytes, starting from 0. Check value of
 /// "123456789" is 0xA1.
 quint8 CalcCRC(const char *buffer, int count);
-inline quint8 CalcCRC(const QByteArray &bytes)
-{
-    return CalcCRC(bytes.constData(), int(bytes.size()));
-}
+inline quint8 CalcCRC(const QByteArray &bytes) { return CalcCRC(bytes.constData(), int(bytes.size())); }
 
 /// A complete request frame: lead, address, command, data, CRC.
 QByteArray buildRequest(quint8 address, quint8 command, const QByteArray &data = {});
