@@ -28,3 +28,11 @@ int posix_serial_detail::inputQueueLength(int fd)
         return -1;
     return n;
 }
+
+int posix_serial_detail::outputBaud(int fd)
+{
+    struct termios2 t;
+    if (ioctl(fd, TCGETS2, &t) != 0)
+        return -1;
+    return int(t.c_ospeed);
+}

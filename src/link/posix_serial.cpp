@@ -61,6 +61,56 @@ bool isHangUpErrno(int err)
 }
 } // namespace
 
+bool posix_serial_detail::fillTermios(const LineSettings &settings, termios *t)
+{
+    cfmakeraw(t);
+    t->c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY | INPCK);
+    t->c_cflag |= CLOCAL | CREAD;
+    t->c_cflag &= ~tcflag_t(CRTSCTS | CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
+    switch (settings.dataBits) {
+    case 5:
+        t->c_cflag |= CS5;
+        break;
+    case 6:
+        t->c_cflag |= CS6;
+        break;
+    case 7:
+        t->c_cflag |= CS7;
+        break;
+    default:
+        t->c_cflag |= CS8;
+        break;
+    }
+    switch (settings.parity) {
+    case 1:
+        t->c_cflag |= PARENB | PARODD;
+        break;
+    case 2:
+        t->c_cflag |= PARENB;
+        break;
+    case 3:
+        t->c_cflag |= PARENB | CMSPAR | PARODD;
+        break; // mark
+    case 4:
+        t->c_cflag |= PARENB | CMSPAR;
+        break; // space
+    default:
+        break;
+    }
+    // termios has no 1.5 stop bits; UARTs send 1.5 for CSTOPB with 5 data bits.
+    if (settings.stopBits != 0)
+        t->c_cflag |= CSTOPB;
+    t->c_cc[VMIN] = 0;
+    t->c_cc[VTIME] = 0;
+
+    const speed_t speed = standardSpeed(settings.baud);
+    if (speed == B0)
+        return false;
+    cfsetispeed(t, speed);
+    cfsetospeed(t, speed);
+    return true;
+}
+
 OpenError::Kind openErrorKind(int err)
 {
     switch (err) {
@@ -163,54 +213,10 @@ bool PosixSerialDevice::applySettings(const LineSettings &settings, OpenError *e
     struct termios t;
     if (tcgetattr(m_fd, &t) != 0)
         return fail(errnoText(errno));
-    cfmakeraw(&t);
-    t.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY | INPCK);
-    t.c_cflag |= CLOCAL | CREAD;
-    t.c_cflag &= ~tcflag_t(CRTSCTS | CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
-    switch (settings.dataBits) {
-    case 5:
-        t.c_cflag |= CS5;
-        break;
-    case 6:
-        t.c_cflag |= CS6;
-        break;
-    case 7:
-        t.c_cflag |= CS7;
-        break;
-    default:
-        t.c_cflag |= CS8;
-        break;
-    }
-    switch (settings.parity) {
-    case 1:
-        t.c_cflag |= PARENB | PARODD;
-        break;
-    case 2:
-        t.c_cflag |= PARENB;
-        break;
-    case 3:
-        t.c_cflag |= PARENB | CMSPAR | PARODD;
-        break; // mark
-    case 4:
-        t.c_cflag |= PARENB | CMSPAR;
-        break; // space
-    default:
-        break;
-    }
-    // termios has no 1.5 stop bits; UARTs send 1.5 for CSTOPB with 5 data bits.
-    if (settings.stopBits != 0)
-        t.c_cflag |= CSTOPB;
-    t.c_cc[VMIN] = 0;
-    t.c_cc[VTIME] = 0;
-
-    const speed_t speed = standardSpeed(settings.baud);
-    if (speed != B0) {
-        cfsetispeed(&t, speed);
-        cfsetospeed(&t, speed);
-    }
+    const bool standard = posix_serial_detail::fillTermios(settings, &t);
     if (tcsetattr(m_fd, TCSANOW, &t) != 0)
         return fail(QStringLiteral("line settings refused (%1)").arg(errnoText(errno)));
-    if (speed == B0) {
+    if (!standard) {
         if (const int err = posix_serial_detail::applyCustomBaud(m_fd, settings.baud); err != 0)
             return fail(
                 QStringLiteral("%1 bit/s refused (%2)").arg(settings.baud).arg(errnoText(err)));

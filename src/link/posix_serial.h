@@ -10,6 +10,7 @@
 #include <QString>
 
 class QSocketNotifier;
+struct termios;
 
 class PosixSerialDevice final : public SerialDevice {
 public:
@@ -63,9 +64,14 @@ private:
 OpenError::Kind openErrorKind(int err);
 
 namespace posix_serial_detail {
+/// Raw mode with the data bits, parity, stop bits and (standard) speed of
+/// settings; returns false when the speed has no Bxxx constant.
+bool fillTermios(const LineSettings &settings, termios *t);
 /// Sets a speed that has no Bxxx constant (14400, 56000) through termios2.
 /// Returns 0 or the errno.
 int applyCustomBaud(int fd, int baud);
 /// Bytes waiting via TIOCINQ; -1 with errno set on failure.
 int inputQueueLength(int fd);
+/// The output speed in bit/s as the tty holds it (termios2); -1 on failure.
+int outputBaud(int fd);
 } // namespace posix_serial_detail

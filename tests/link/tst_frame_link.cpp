@@ -37,7 +37,10 @@ class TestFrameLink : public QObject {
         }
     };
 
-    static QByteArray dataReadReply() { return buildReply(5, 0x06, QByteArray::fromHex("17e803a01f")); }
+    static QByteArray dataReadReply()
+    {
+        return buildReply(5, 0x06, QByteArray::fromHex("17e803a01f"));
+    }
     static QByteArray readParamReply() { return buildReply(5, 0x41, QByteArray(18, '\x01')); }
 
 private Q_SLOTS:
@@ -53,10 +56,9 @@ private Q_SLOTS:
         rig.link.WriteComand(5, CommandTable.READ_SN);
         const quint8 crc = CalcCRC(QByteArray::fromHex("310542"));
         QCOMPARE(rig.written, QByteArrayList{QByteArray::fromHex("310542") + char(crc)});
-        QCOMPARE(rig.trace.text(),
-                 QStringLiteral("<= 31  05  42  %1\r\n")
-                     .arg(uint(crc), 2, 16, QLatin1Char('0'))
-                     .toUpper());
+        QCOMPARE(rig.trace.text(), QStringLiteral("<= 31  05  42  %1\r\n")
+                                       .arg(uint(crc), 2, 16, QLatin1Char('0'))
+                                       .toUpper());
         QCOMPARE(rig.link.ExpectedReplyLength, 12);
     }
 
@@ -114,15 +116,16 @@ private Q_SLOTS:
         QByteArray wrongLead = QByteArray::fromHex("3f0506") + d.mid(3, 5);
         wrongLead.append(char(CalcCRC(wrongLead)));
 
-        QTest::newRow("9 bytes as 4 + 5") << 0x06 << QByteArrayList{d.left(4), d.mid(4)}
-                                          << "E|MDE" << 0 << false << false << "";
-        QTest::newRow("one chunk") << 0x06 << QByteArrayList{d} << "MDE" << 0 << false << false << "";
+        QTest::newRow("9 bytes as 4 + 5")
+            << 0x06 << QByteArrayList{d.left(4), d.mid(4)} << "E|MDE" << 0 << false << false << "";
+        QTest::newRow("one chunk")
+            << 0x06 << QByteArrayList{d} << "MDE" << 0 << false << false << "";
         QTest::newRow("22 while 9 expected, then 21 more: kept")
             << 0x06 << QByteArrayList{p, p.left(21)} << "E|E" << 43 << false << false << "";
         QTest::newRow("22 while 9 expected, then 22 more: discarded")
             << 0x06 << QByteArrayList{p, p} << "E|" << 0 << true << false << DiscardMarker;
-        QTest::newRow("wrong last byte") << 0x06 << QByteArrayList{badCrc} << "E" << 0 << false
-                                         << true << CrcErrorMarker;
+        QTest::newRow("wrong last byte")
+            << 0x06 << QByteArrayList{badCrc} << "E" << 0 << false << true << CrcErrorMarker;
         QTest::newRow("leading 0x00 discards the chunk")
             << 0x06 << QByteArrayList{QByteArray(1, '\0') + d} << "" << 0 << true << false
             << DiscardMarker;
@@ -176,7 +179,8 @@ private Q_SLOTS:
         QCOMPARE(rig.link.replyByte(5), 0xE8);
         QString expected = QStringLiteral("=> ");
         for (char c : d)
-            expected += QStringLiteral("%1   ").arg(uint(quint8(c)), 2, 16, QLatin1Char('0')).toUpper();
+            expected +=
+                QStringLiteral("%1   ").arg(uint(quint8(c)), 2, 16, QLatin1Char('0')).toUpper();
         QCOMPARE(rig.trace.text(), expected + QLatin1String("\r\n"));
         QCOMPARE(rig.link.RxBytes, d);
 
