@@ -5,6 +5,7 @@
 // through the Scheduler.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -67,4 +68,6 @@ public:
     virtual ~DeviceProvider() = default;
     /// A device object for COMn, or nullptr when no device is known for n.
     virtual std::unique_ptr<SerialDevice> deviceFor(int comNumber) = 0;
+    /// The port numbers this provider knows, ascending (for listing the ports).
+    virtual QList<int> portNumbers() const { return {}; }
 };

@@ -1,0 +1,155 @@
+#include "link/frame_link.h"
+
+#include "link/link_log.h"
+#include "link/trace.h"
+
+namespace {
+constexpr int MaxRequestLength = 255;
+constexpr int RxBytesSize = 255;
+
+QString hexByte(quint8 b)
+{
+    return QStringLiteral("%1").arg(uint(b), 2, 16, QLatin1Char('0')).toUpper();
+}
+
+bool isRestricted(quint8 command)
+{
+    return command == CommandTable.SET_SOND_LEN || command == CommandTable.SET_SOND_PAR ||
+           command == CommandTable.SET_CAPOFF || command == CommandTable.SET_CAPDAC_A;
+}
+} // namespace
+
+QString requestTraceText(const QByteArray &frame)
+{
+    QString text;
+    const int n = int(frame.size());
+    for (int i = 0; i < n; ++i) {
+        const QString digits = hexByte(quint8(frame[i]));
+        if (i == 0)
+            text += QLatin1String("<= ") + digits;
+        else
+            text += digits;
+        text += (i == n - 1) ? QLatin1String("\r\n") : QLatin1String("  ");
+    }
+    return text;
+}
+
+QString replyTraceText(const QByteArray &reply)
+{
+    QString text;
+    const int n = int(reply.size());
+    for (int i = 0; i < n; ++i) {
+        if (i == 0)
+            text += QLatin1String("=> ");
+        text += hexByte(quint8(reply[i])) + QLatin1String("   ");
+        if (i == n - 1)
+            text += QLatin1String("\r\n");
+    }
+    return text;
+}
+
+FrameLink::FrameLink(TraceSink *trace, Writer writer) : m_trace(trace), m_writer(std::move(writer))
+{
+}
+
+void FrameLink::WriteComand(quint8 address, quint8 command, const QByteArray &data)
+{
+    if (const int expected = replyLengthFor(command); expected != 0)
+        ExpectedReplyLength = expected;
+
+    if (RestrictedCommands && isRestricted(command))
+        return;
+
+    if (data.size() > MaxRequestLength - 4) {
+        qCWarning(lcLink,
+                  "request 0x%02X with %d data bytes refused: a frame holds at most %d bytes",
+                  command, int(data.size()), MaxRequestLength);
+        return;
+    }
+
+    const QByteArray frame = buildRequest(address, command, data);
+    if (m_trace)
+        m_trace->insertText(requestTraceText(frame));
+    qCDebug(lcLinkHex) << "<=" << frame.toHex(' ');
+    if (m_writer)
+        (void)m_writer(frame);
+}
+
+void FrameLink::FPortReadPacket(const char *packet, int size, quint32 errCode)
+{
+    Q_UNUSED(errCode);
+    CrcError = false;
+
+    if (packet && size > 0)
+        RxBuffer.append(packet, size);
+    const int n = int(RxBuffer.size());
+    if (n == 0) {
+        // An empty hand-over carries nothing to judge; only the end-of-chunk step runs.
+        if (!FrameError && onEndOfChunk)
+            onEndOfChunk();
+        return;
+    }
+    RxBytes = RxBuffer.left(RxBytesSize);
+    const QByteArray work = RxBuffer;
+    qCDebug(lcLinkHex) << "=> chunk" << QByteArray(packet, qMax(size, 0)).toHex(' ') << "buffer"
+                       << n;
+
+    if (quint8(RxBytes[0]) != ReplyLead || n > MaxReplyAccumulation) {
+        RxBuffer.clear();
+        if (m_trace)
+            m_trace->addLine(DiscardMarker);
+        FrameError = true;
+    }
+
+    if (n == ExpectedReplyLength) {
+        FrameError = false;
+        const QByteArray reply = work.left(n);
+        RxBuffer.clear();
+        if (CalcCRC(reply.constData(), n - 1) != quint8(reply[n - 1])) {
+            CrcError = true;
+            if (m_trace)
+                m_trace->addLine(CrcErrorMarker);
+            qCDebug(lcLink, "reply of %d bytes failed its CRC", n);
+        } else {
+            if (onReplyMatched)
+                onReplyMatched();
+            FrameError = false;
+            ReplyLengthText = QString::number(n);
+            for (int k = 1; k <= n && k < int(ReplyHex.size()); ++k)
+                ReplyHex[size_t(k)] = hexByte(quint8(reply[k - 1]));
+            if (m_trace)
+                m_trace->insertText(replyTraceText(reply));
+            if (onReplyAccepted)
+                onReplyAccepted(reply);
+        }
+    }
+
+    if (!FrameError && onEndOfChunk)
+        onEndOfChunk();
+}
+
+void FrameLink::ClearReply()
+{
+    ReplyLengthText = QStringLiteral("0");
+    for (size_t k = 1; k < ReplyHex.size(); ++k)
+        ReplyHex[k] = QStringLiteral("0");
+}
+
+int FrameLink::replyByte(int k) const
+{
+    if (k < 1 || k >= int(ReplyHex.size()))
+        return 0;
+    bool ok = false;
+    const int v = ReplyHex[size_t(k)].toInt(&ok, 16);
+    return ok ? v : 0;
+}
+
+QByteArray FrameLink::replyBytes() const
+{
+    const int n = qBound(0, ReplyLengthText.toInt(), int(ReplyHex.size()) - 1);
+    QByteArray bytes;
+    bytes.reserve(n);
+    for (int k = 1; k <= n; ++k)
+        bytes.append(char(replyByte(k)));
+    return bytes;
+}

@@ -1,0 +1,73 @@
+#pragma once
+// The frame layer between the main window and the port: builds and traces each
+// request (WriteComand), joins the chunks the port delivers into a reply,
+// checks lead byte, length and CRC, traces the accepted reply and fills
+// ReplyHex for the decoders (FPortReadPacket). What an accepted reply sets in
+// motion is plugged in through the callbacks.
+
+#include "link/frame.h"
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <functional>
+
+class TraceSink;
+
+class FrameLink {
+public:
+    /// Sends the bytes of one request; the window wires TComPort::WriteString.
+    /// The result is not examined (a failed write shows up as a missing reply).
+    using Writer = std::function<bool(const QByteArray &frame)>;
+
+    explicit FrameLink(TraceSink *trace = nullptr, Writer writer = {});
+
+    void setTrace(TraceSink *trace) { m_trace = trace; }
+    void setWriter(Writer writer) { m_writer = std::move(writer); }
+
+    /// Builds, traces and writes one request frame to address. Sets
+    /// ExpectedReplyLength first (also when RestrictedCommands suppresses the
+    /// send). data longer than a 255-byte frame allows is refused unsent.
+    void WriteComand(quint8 address, quint8 command, const QByteArray &data = {});
+
+    /// The port's OnReadPacket handler (framing half). errCode is ignored.
+    void FPortReadPacket(const char *packet, int size, quint32 errCode);
+
+    /// The poller's reset before DATA_READ: a decoder run after a time-out reads zeros.
+    void ClearReply();
+
+    /// Byte k (1…50) of the last accepted reply as read from ReplyHex; 0 for "0",
+    /// an empty entry or k out of range.
+    int replyByte(int k) const;
+    /// Bytes 1…L of the last accepted reply (L = ReplyLengthText); empty after ClearReply.
+    QByteArray replyBytes() const;
+
+    /// Step 5: a complete reply passed its CRC (the window toggles the lamp sInd).
+    std::function<void()> onReplyMatched;
+    /// Step 6: dispatch of the accepted reply (bytes 1…L, lead to CRC).
+    std::function<void(const QByteArray &reply)> onReplyAccepted;
+    /// Step 7: end-of-chunk updates, run only while FrameError is clear.
+    std::function<void()> onEndOfChunk;
+
+    // Shared state read by the decoders and the dispatcher.
+    int ExpectedReplyLength = 0;
+    QByteArray RxBuffer;
+    QByteArray RxBytes;               ///< copy of RxBuffer taken on every chunk, at most 255 bytes
+    std::array<QString, 51> ReplyHex; ///< [1…50] used: two upper-case hex digits
+    QString ReplyLengthText;
+    bool FrameError = false;
+    bool CrcError = false;
+    bool RestrictedCommands = false;
+
+private:
+    TraceSink *m_trace = nullptr;
+    Writer m_writer;
+};
+
+/// The "<= …" trace text of a request frame, CRC digits and "\r\n" at the end.
+QString requestTraceText(const QByteArray &frame);
+/// The "=> …" trace text of an accepted reply (three spaces after each byte).
+QString replyTraceText(const QByteArray &reply);
+
+inline const QString DiscardMarker = QStringLiteral("<<<<<<<<<<<<<!>>>>>>>>>>>>>>");
+inline const QString CrcErrorMarker = QStringLiteral("Err_CRC");

@@ -1,0 +1,8 @@
+#pragma once
+// Logging categories of the serial link: events in "kv.link", every byte in
+// "kv.link.hex" (switched off unless asked for: it is one line per frame).
+
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcLink)
+Q_DECLARE_LOGGING_CATEGORY(lcLinkHex)
