@@ -1,21 +1,36 @@
 #include "tank/protocol_codec.h"
 
+#include <QList>
+
 namespace {
 constexpr ushort kLargestEncodable = 9999;
 }
+
+namespace {
+// The length of the character at i: a surrogate pair is one character.
+qsizetype charLength(const QString &text, qsizetype i)
+{
+    return text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()
+               ? 2
+               : 1;
+}
+} // namespace
 
 QByteArray encodeProtocolText(const QString &text, QString *replaced)
 {
     QByteArray out;
     out.reserve(text.size() * 5);
     char group[6] = {'#', 0, 0, 0, 0, 0};
-    for (QChar c : text) {
-        ushort u = c.unicode();
-        if (u > kLargestEncodable) {
-            if (replaced && !replaced->contains(c))
-                replaced->append(c);
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype len = charLength(text, i);
+        ushort u = text.at(i).unicode();
+        if (len > 1 || u > kLargestEncodable) {
+            const QString ch = text.mid(i, len);
+            if (replaced && !replaced->contains(ch))
+                replaced->append(ch);
             u = '?';
         }
+        i += len;
         group[4] = char('0' + u % 10);
         group[3] = char('0' + u / 10 % 10);
         group[2] = char('0' + u / 100 % 10);
@@ -28,23 +43,29 @@ QByteArray encodeProtocolText(const QString &text, QString *replaced)
 QString unencodableCharacters(const QString &text)
 {
     QString out;
-    for (QChar c : text)
-        if (c.unicode() > kLargestEncodable && !out.contains(c))
-            out.append(c);
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype len = charLength(text, i);
+        const QString ch = text.mid(i, len);
+        if ((len > 1 || ch.at(0).unicode() > kLargestEncodable) && !out.contains(ch))
+            out.append(ch);
+        i += len;
+    }
     return out;
 }
 
 QString unencodableMessage(const QString &characters, int lang)
 {
     QString listed;
-    for (QChar c : characters) {
+    for (qsizetype i = 0; i < characters.size();) {
+        const qsizetype len = charLength(characters, i);
+        const QString ch = characters.mid(i, len);
+        i += len;
         if (!listed.isEmpty())
             listed += QStringLiteral(", ");
+        const uint cp = ch.toUcs4().value(0);
         listed +=
             QStringLiteral("\"%1\" (U+%2)")
-                .arg(c)
-                .arg(
-                    QString::number(c.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+                .arg(ch, QString::number(cp, 16).toUpper().rightJustified(4, QLatin1Char('0')));
     }
     if (lang == 1)
         return QStringLiteral("Символы %1 нельзя сохранить в протоколе. Уберите их из текста.")

@@ -18,8 +18,9 @@
 #include <QString>
 #include <optional>
 
-/// Encodes for Version 100. `replaced`, when given, receives the characters
-/// stored as "?" because they do not fit four digits.
+/// Encodes for Version 100 (one "?" per character that does not fit, a surrogate
+/// pair counting as one). `replaced`, when given, receives those characters
+/// once each, in order.
 QByteArray encodeProtocolText(const QString &text, QString *replaced = nullptr);
 
 /// The characters of `text` (each once, in order) that the numeric encoding
