@@ -64,12 +64,15 @@ int lastIndexToRead(const IniFile &ini, qint32 stopPoint, QStringList *notes)
     if (stopPoint < 0)
         return -1;
     const IniDocument &doc = ini.document();
+    // A stored index beyond the number of stored keys means gaps; such an index
+    // never lets the loop run past what the file could hold.
+    const qint64 cap = std::min<qint64>(stopPoint, doc.entryCount(Protocol::kProtocolDate) - 1);
     int highest = 0;
-    for (const QByteArray &k : doc.keys(Protocol::kProtocolDate))
-        highest = std::max(highest, indexOfPointKey(k));
-    // A stored index far beyond the number of stored keys means gaps; it never
-    // lets the loop run past what the file could hold.
-    highest = std::min(highest, std::max(0, doc.entryCount(Protocol::kProtocolDate) - 1));
+    for (const QByteArray &k : doc.keys(Protocol::kProtocolDate)) {
+        const int i = indexOfPointKey(k);
+        if (i <= cap)
+            highest = std::max(highest, i);
+    }
     const int last = std::min<qint64>(stopPoint, highest);
     if (last < stopPoint && notes)
         notes->append(QStringLiteral("Stop_Point %1 names points that are not stored; points "
