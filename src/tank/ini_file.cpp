@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <mutex>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -26,13 +29,13 @@ bool isBlank(const QByteArray &line)
     return true;
 }
 
-QByteArray stripQuotes(QByteArray v)
-{
-    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-        return v.mid(1, v.size() - 2);
-    return v;
-}
+} // namespace
 
+namespace {
+inline bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 } // namespace
 
 IniDocument IniDocument::parse(const QByteArray &bytes)
@@ -48,79 +51,136 @@ IniDocument IniDocument::parse(const QByteArray &bytes)
     if (firstNl > 0 && bytes.at(firstNl - 1) != '\r')
         doc.m_eol = QByteArrayLiteral("\n");
 
+    const char *data = bytes.constData();
     Section *cur = &doc.m_sections.back();
     int curIndex = 0;
     const qsizetype n = bytes.size();
     while (pos < n) {
-        qsizetype end = bytes.indexOf('\n', pos);
-        const qsizetype next = end < 0 ? n : end + 1;
-        if (end < 0)
-            end = n;
-        qsizetype len = end - pos;
-        if (len > 0 && bytes.at(pos + len - 1) == '\r')
+        const char *p = data + pos;
+        const void *nl = std::memchr(p, '\n', size_t(n - pos));
+        qsizetype len = nl ? static_cast<const char *>(nl) - p : n - pos;
+        pos += len + 1;
+        if (len > 0 && p[len - 1] == '\r')
             --len;
-        QByteArray raw = bytes.mid(pos, len);
-        pos = next;
+        qsizetype a = 0, b = len;
+        while (a < b && isSpace(p[a]))
+            ++a;
+        while (b > a && isSpace(p[b - 1]))
+            --b;
 
-        const QByteArray t = raw.trimmed();
-        if (t.startsWith('[')) {
-            qsizetype close = t.indexOf(']');
-            QByteArray name = (close < 0 ? t.mid(1) : t.mid(1, close - 1)).trimmed();
-            const QByteArray key = fold(name);
+        if (a < b && p[a] == '[') {
+            const void *close = std::memchr(p + a, ']', size_t(b - a));
+            const qsizetype ce = close ? static_cast<const char *>(close) - p : b;
+            const QByteArray name = QByteArray(p + a + 1, ce - a - 1).trimmed();
+            const QByteArray key = name.toLower();
             doc.m_sections.emplace_back();
             curIndex = int(doc.m_sections.size()) - 1;
             cur = &doc.m_sections.back();
             cur->name = name;
-            cur->header = raw;
+            cur->header = QByteArray(p, len);
             // The first of duplicate sections is the one found and written.
             if (!doc.m_sectionIndex.contains(key))
                 doc.m_sectionIndex.insert(key, curIndex);
             continue;
         }
         Line line;
-        line.raw = raw;
-        const qsizetype eq = raw.indexOf('=');
-        if (eq >= 0 && curIndex > 0) {
+        const void *eqp = curIndex > 0 ? std::memchr(p, '=', size_t(len)) : nullptr;
+        if (eqp) {
+            const qsizetype eq = static_cast<const char *>(eqp) - p;
+            qsizetype ka = a, kb = eq;
+            while (kb > ka && isSpace(p[kb - 1]))
+                --kb;
+            qsizetype va = eq + 1, vb = b;
+            while (va < vb && isSpace(p[va]))
+                ++va;
+            line.plain = ka == 0 && kb == eq && va == eq + 1 && vb == len;
+            if (vb - va >= 2 && (p[va] == '"' || p[va] == '\'') && p[vb - 1] == p[va]) {
+                ++va;
+                --vb;
+                line.plain = false;
+            }
             line.entry = true;
-            line.key = raw.left(eq).trimmed();
-            line.value = stripQuotes(raw.mid(eq + 1).trimmed());
-            const QByteArray k = fold(line.key);
+            line.key = QByteArray(p + ka, kb - ka);
+            line.value = QByteArray(p + va, vb - va);
+            const QByteArray k = line.key.toLower();
             if (!cur->index.contains(k))
                 cur->index.insert(k, int(cur->lines.size()));
             ++cur->entries;
         }
+        if (!line.plain)
+            line.raw = QByteArray(p, len);
         cur->lines.push_back(std::move(line));
     }
     return doc;
 }
 
+QByteArray IniDocument::fold(const QByteArray &s)
+{
+    // Most keys are looked up as the program spells them: no copy when there
+    // is nothing to trim or lower.
+    bool plain = !s.isEmpty() && !isSpace(s.front()) && !isSpace(s.back());
+    for (qsizetype i = 0; plain && i < s.size(); ++i)
+        plain = !(s[i] >= 'A' && s[i] <= 'Z');
+    return plain ? s : s.trimmed().toLower();
+}
+
 QByteArray IniDocument::serialize() const
 {
-    QByteArray out;
-    qsizetype size = 3;
-    for (const Section &s : m_sections) {
-        size += s.header.size() + 2;
-        for (const Line &l : s.lines)
-            size += l.raw.size() + 2;
-    }
-    out.reserve(size);
-    if (m_bom)
-        out += "\xEF\xBB\xBF";
+    qsizetype size = m_bom ? 3 : 0;
+    const qsizetype eol = m_eol.size();
     for (size_t i = 0; i < m_sections.size(); ++i) {
         const Section &s = m_sections[i];
         if (i > 0)
-            out += s.header + m_eol;
+            size += s.header.size() + eol;
         for (const Line &l : s.lines)
             if (!l.removed)
-                out += l.raw + m_eol;
+                size += (l.plain ? l.key.size() + 1 + l.value.size() : l.raw.size()) + eol;
+    }
+    QByteArray out(size, Qt::Uninitialized);
+    char *w = out.data();
+    auto put = [&w](const QByteArray &b) {
+        std::memcpy(w, b.constData(), size_t(b.size()));
+        w += b.size();
+    };
+    if (m_bom) {
+        std::memcpy(w, "\xEF\xBB\xBF", 3);
+        w += 3;
+    }
+    for (size_t i = 0; i < m_sections.size(); ++i) {
+        const Section &s = m_sections[i];
+        if (i > 0) {
+            put(s.header);
+            put(m_eol);
+        }
+        for (const Line &l : s.lines) {
+            if (l.removed)
+                continue;
+            if (l.plain) {
+                put(l.key);
+                *w++ = '=';
+                put(l.value);
+            } else {
+                put(l.raw);
+            }
+            put(m_eol);
+        }
     }
     return out;
 }
 
 const IniDocument::Section *IniDocument::section(const QByteArray &name) const
 {
-    auto it = m_sectionIndex.constFind(fold(name));
-    return it == m_sectionIndex.constEnd() ? nullptr : &m_sections[size_t(*it)];
+    // A protocol has a handful of sections: comparing names beats folding a copy
+    // of the name for every lookup. The first of duplicate sections is found.
+    for (size_t i = 1; i < m_sections.size(); ++i)
+        if (m_sections[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return &m_sections[i];
+    const QByteArray t = name.trimmed();
+    if (t.size() != name.size()) {
+        auto it = m_sectionIndex.constFind(t.toLower());
+        return it == m_sectionIndex.constEnd() ? nullptr : &m_sections[size_t(*it)];
+    }
+    return nullptr;
 }
 
 bool IniDocument::hasSection(const QByteArray &name) const
@@ -160,20 +220,22 @@ void IniDocument::setValue(const QByteArray &sectionName, const QByteArray &key,
     if (it != s.index.constEnd()) {
         Line &l = s.lines[size_t(*it)];
         l.value = value;
-        l.raw = l.key + '=' + value;
+        l.plain = true;
+        l.raw.clear();
         return;
     }
     // After the last line that is not blank, so the blank line that separates
     // sections stays between them. Only blank or removed lines move, and they
     // are not in the index.
     size_t at = s.lines.size();
-    while (at > 0 && (s.lines[at - 1].removed || isBlank(s.lines[at - 1].raw)))
+    while (at > 0 &&
+           (s.lines[at - 1].removed || (!s.lines[at - 1].plain && isBlank(s.lines[at - 1].raw))))
         --at;
     Line l;
     l.entry = true;
     l.key = key.trimmed();
     l.value = value;
-    l.raw = l.key + '=' + value;
+    l.plain = true;
     s.lines.insert(s.lines.begin() + qsizetype(at), std::move(l));
     s.index.insert(k, int(at));
     ++s.entries;
@@ -218,6 +280,17 @@ std::vector<QByteArray> IniDocument::keys(const QByteArray &sectionName) const
     return out;
 }
 
+void IniDocument::forEachKey(const QByteArray &sectionName,
+                             const std::function<void(const QByteArray &)> &f) const
+{
+    const Section *s = section(sectionName);
+    if (!s)
+        return;
+    for (const Line &l : s->lines)
+        if (l.entry && !l.removed)
+            f(l.key);
+}
+
 int IniDocument::entryCount(const QByteArray &sectionName) const
 {
     const Section *s = section(sectionName);
@@ -231,9 +304,101 @@ QString IniFile::writeErrorText(const QString &path)
     return QStringLiteral("Unable to write to %1").arg(path);
 }
 
+namespace {
+
+bool stampOf(const struct stat &st, FileStamp &out)
+{
+    out.dev = st.st_dev;
+    out.ino = st.st_ino;
+    out.size = qint64(st.st_size);
+    out.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    out.ctimeNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    return true;
+}
+
+bool stampOfPath(const QString &path, FileStamp &out)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && stampOf(st, out);
+}
+
+// The parsed texts of the last files used (the open protocol, mostly).
+struct CacheEntry {
+    QString path;
+    FileStamp stamp;
+    IniDocument doc;
+};
+std::mutex g_cacheLock;
+std::vector<CacheEntry> g_cache;
+constexpr size_t kCacheEntries = 4;
+
+bool takeCached(const QString &path, const FileStamp &stamp, IniDocument &doc)
+{
+    std::lock_guard<std::mutex> lock(g_cacheLock);
+    for (auto it = g_cache.begin(); it != g_cache.end(); ++it) {
+        if (it->path != path)
+            continue;
+        const bool same = it->stamp == stamp;
+        if (same)
+            doc = std::move(it->doc);
+        g_cache.erase(it);
+        return same;
+    }
+    return false;
+}
+
+void putCached(const QString &path, const FileStamp &stamp, IniDocument &&doc)
+{
+    std::lock_guard<std::mutex> lock(g_cacheLock);
+    g_cache.erase(std::remove_if(g_cache.begin(), g_cache.end(),
+                                 [&](const CacheEntry &e) { return e.path == path; }),
+                  g_cache.end());
+    if (g_cache.size() >= kCacheEntries)
+        g_cache.erase(g_cache.begin());
+    g_cache.push_back({path, stamp, std::move(doc)});
+}
+
+} // namespace
+
+void IniFile::dropCache()
+{
+    std::lock_guard<std::mutex> lock(g_cacheLock);
+    g_cache.clear();
+}
+
+IniFile::~IniFile()
+{
+    if (m_stampValid && !m_dirty && !m_path.isEmpty())
+        putCached(m_path, m_stamp, std::move(m_doc));
+}
+
+IniFile::IniFile(IniFile &&o) noexcept
+    : m_path(std::move(o.m_path)), m_doc(std::move(o.m_doc)), m_existed(o.m_existed),
+      m_dirty(o.m_dirty), m_stampValid(o.m_stampValid), m_stamp(o.m_stamp)
+{
+    o.m_stampValid = false;
+}
+
+IniFile &IniFile::operator=(IniFile &&o) noexcept
+{
+    if (this != &o) {
+        if (m_stampValid && !m_dirty && !m_path.isEmpty())
+            putCached(m_path, m_stamp, std::move(m_doc));
+        m_path = std::move(o.m_path);
+        m_doc = std::move(o.m_doc);
+        m_existed = o.m_existed;
+        m_dirty = o.m_dirty;
+        m_stampValid = o.m_stampValid;
+        m_stamp = o.m_stamp;
+        o.m_stampValid = false;
+    }
+    return *this;
+}
+
 QString IniFile::load()
 {
     m_dirty = false;
+    m_stampValid = false;
     m_doc = IniDocument::parse(QByteArray());
     const QFileInfo fi(m_path);
     m_existed = fi.exists();
@@ -241,6 +406,12 @@ QString IniFile::load()
         return QString();
     if (fi.isDir())
         return QStringLiteral("Unable to read %1: it is a folder").arg(m_path);
+    FileStamp before;
+    if (stampOfPath(m_path, before) && takeCached(m_path, before, m_doc)) {
+        m_stamp = before;
+        m_stampValid = true;
+        return QString();
+    }
     QFile f(m_path);
     if (!f.open(QIODevice::ReadOnly))
         return QStringLiteral("Unable to read %1: %2").arg(m_path, f.errorString());
@@ -251,6 +422,9 @@ QString IniFile::load()
     const QByteArray bytes = f.read(kMaxFileSize + 1);
     if (f.error() != QFileDevice::NoError)
         return QStringLiteral("Unable to read %1: %2").arg(m_path, f.errorString());
+    struct stat st {};
+    // The stamp of what was read; a change during the read shows as a new stamp next time.
+    m_stampValid = ::fstat(f.handle(), &st) == 0 && stampOf(st, m_stamp) && m_stamp == before;
     m_doc = IniDocument::parse(bytes);
     return QString();
 }
@@ -266,10 +440,13 @@ QString IniFile::commit()
         const QString canon = fi.canonicalFilePath();
         target = canon.isEmpty() ? fi.symLinkTarget() : canon;
     }
-    if (!writeFileDurably(target, m_doc.serialize()).isEmpty())
+    if (!writeFileDurably(target, m_doc.serialize()).isEmpty()) {
+        m_stampValid = false;
         return writeErrorText(m_path);
+    }
     m_dirty = false;
     m_existed = true;
+    m_stampValid = stampOfPath(m_path, m_stamp);
     return QString();
 }
 

@@ -22,32 +22,38 @@ QByteArray pointKey(int which, int i)
     return kPointKeys[size_t(which)] + QByteArray::number(i);
 }
 
-std::optional<qint32> toInt32(const QString &s)
+// The same keys in lower case, so lookups need no folding copy.
+const std::array<QByteArray, 7> kPointKeysLower = [] {
+    std::array<QByteArray, 7> a;
+    for (size_t k = 0; k < a.size(); ++k)
+        a[k] = kPointKeys[k].toLower();
+    return a;
+}();
+
+QByteArray lowerPointKey(int which, int i)
 {
-    const auto n = NumberFormat::parseInt(s);
-    if (!n || *n < std::numeric_limits<qint32>::min() || *n > std::numeric_limits<qint32>::max())
-        return std::nullopt;
-    return qint32(*n);
+    return kPointKeysLower[size_t(which)] + QByteArray::number(i);
 }
 
 // The point index that a [Protocol_Date] key names, or -1. Only the canonical
 // decimal form counts ("Time7", not "Time07"), as only that is ever looked up.
 int indexOfPointKey(const QByteArray &key)
 {
-    const QByteArray k = key.toLower();
     for (const QByteArray &name : kPointKeys) {
-        const QByteArray p = name.toLower();
-        if (!k.startsWith(p))
+        const qsizetype p = name.size();
+        if (key.size() <= p || (key[0] | 0x20) != (name[0] | 0x20) ||
+            qstrnicmp(key.constData(), name.constData(), p) != 0)
             continue;
-        const QByteArray digits = k.mid(p.size());
-        if (digits.isEmpty() || digits.size() > 10 || (digits.size() > 1 && digits[0] == '0'))
+        const qsizetype digits = key.size() - p;
+        if (digits > 10 || (digits > 1 && key[p] == '0'))
             continue;
-        bool allDigits =
-            std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
-        if (!allDigits)
-            continue;
-        const qint64 v = digits.toLongLong();
-        if (v <= std::numeric_limits<int>::max())
+        qint64 v = 0;
+        bool allDigits = true;
+        for (qsizetype i = p; i < key.size() && allDigits; ++i) {
+            allDigits = key[i] >= '0' && key[i] <= '9';
+            v = v * 10 + (key[i] - '0');
+        }
+        if (allDigits && v <= std::numeric_limits<int>::max())
             return int(v);
     }
     return -1;
@@ -68,11 +74,11 @@ int lastIndexToRead(const IniFile &ini, qint32 stopPoint, QStringList *notes)
     // never lets the loop run past what the file could hold.
     const qint64 cap = std::min<qint64>(stopPoint, doc.entryCount(Protocol::kProtocolDate) - 1);
     int highest = 0;
-    for (const QByteArray &k : doc.keys(Protocol::kProtocolDate)) {
+    doc.forEachKey(Protocol::kProtocolDate, [&](const QByteArray &k) {
         const int i = indexOfPointKey(k);
         if (i <= cap)
             highest = std::max(highest, i);
-    }
+    });
     const int last = std::min<qint64>(stopPoint, highest);
     if (last < stopPoint && notes)
         notes->append(QStringLiteral("Stop_Point %1 names points that are not stored; points "
@@ -82,24 +88,84 @@ int lastIndexToRead(const IniFile &ini, qint32 stopPoint, QStringList *notes)
     return last;
 }
 
+// A decimal integer of 32 bits with blanks around it, read from the stored
+// bytes directly: the opening converts 20,000 of them.
+std::optional<qint32> bytesToInt32(const QByteArray &v)
+{
+    const QByteArray t = v.trimmed();
+    qsizetype i = 0;
+    const bool neg = !t.isEmpty() && t[0] == '-';
+    if (!t.isEmpty() && (t[0] == '-' || t[0] == '+'))
+        ++i;
+    if (i == t.size() || t.size() - i > 11)
+        return std::nullopt;
+    qint64 n = 0;
+    for (; i < t.size(); ++i) {
+        if (t[i] < '0' || t[i] > '9')
+            return std::nullopt;
+        n = n * 10 + (t[i] - '0');
+    }
+    n = neg ? -n : n;
+    if (n < std::numeric_limits<qint32>::min() || n > std::numeric_limits<qint32>::max())
+        return std::nullopt;
+    return qint32(n);
+}
+
+// Litres: the two forms the program writes ("0012,50", "12,5") directly, any
+// other text through the general decimal parser.
+std::optional<double> bytesToLitres(const QByteArray &v, const NumberFormat &nf)
+{
+    const QByteArray t = v.trimmed();
+    qsizetype i = (!t.isEmpty() && (t[0] == '-' || t[0] == '+')) ? 1 : 0;
+    const qsizetype digitsFrom = i;
+    while (i < t.size() && t[i] >= '0' && t[i] <= '9')
+        ++i;
+    const qsizetype intDigits = i - digitsFrom;
+    qsizetype fracDigits = 0;
+    if (i < t.size() && t[i] == ',') {
+        ++i;
+        const qsizetype f = i;
+        while (i < t.size() && t[i] >= '0' && t[i] <= '9')
+            ++i;
+        fracDigits = i - f;
+    }
+    if (i == t.size() && intDigits > 0 && intDigits + fracDigits <= 15) {
+        QByteArray dot = t;
+        const qsizetype comma = dot.indexOf(',');
+        if (comma >= 0)
+            dot[comma] = '.';
+        bool ok = false;
+        const double d = dot.toDouble(&ok);
+        if (ok)
+            return d;
+    }
+    return nf.parse(QString::fromLatin1(t));
+}
+
 PointsRead readPointsFrom(const IniFile &ini, QStringList *notes)
 {
     PointsRead r;
     r.stopPoint = ini.readInteger(Protocol::kPoint, Protocol::kStopPoint, 0);
     r.lastIndex = lastIndexToRead(ini, r.stopPoint, notes);
     const NumberFormat nf(QLatin1Char(','));
-    const QString zero = QStringLiteral("0");
+    const QByteArray zero("0");
+    const QByteArray autoSave = Protocol::kAutoSave.toLatin1();
+    const QByteArray userSave = Protocol::kUserSave.toLatin1();
+    const QString userSaveText = Protocol::kUserSave;
+    const QByteArray &sec = Protocol::kProtocolDate;
+    if (r.lastIndex >= 0)
+        r.points.reserve(size_t(r.lastIndex) + 1);
     for (int i = 0; i <= r.lastIndex; ++i) {
-        const auto time = toInt32(ini.readString(Protocol::kProtocolDate, pointKey(0, i), zero));
-        const auto n = toInt32(ini.readString(Protocol::kProtocolDate, pointKey(1, i), zero));
-        const QString status =
-            ini.readString(Protocol::kProtocolDate, pointKey(6, i), Protocol::kAutoSave);
-        const auto litres = nf.parse(ini.readString(Protocol::kProtocolDate, pointKey(4, i), zero));
+        const auto time = bytesToInt32(ini.readBytes(sec, lowerPointKey(0, i), zero));
+        const auto n = bytesToInt32(ini.readBytes(sec, lowerPointKey(1, i), zero));
+        const QByteArray status = ini.readBytes(sec, lowerPointKey(6, i), autoSave);
+        const auto litres = bytesToLitres(ini.readBytes(sec, lowerPointKey(4, i), zero), nf);
         if (!time || !n || !litres) {
             r.skipped.push_back(i);
             continue;
         }
-        r.points.push_back({i, *time, *n, *litres, status});
+        r.points.push_back({i, *time, *n, *litres,
+                            status == userSave ? userSaveText : QString::fromLatin1(status)});
     }
     return r;
 }
