@@ -38,6 +38,7 @@ private Q_SLOTS:
     void writeFailureNamesFile();
     void commitKeepsSymlinkAndMode();
     void lineBreaksInValueCannotInjectKeys();
+    void changesOnDiskAreSeenBetweenOperations();
 };
 
 void TestIniFile::writePlacement_data()
@@ -277,6 +278,27 @@ void TestIniFile::lineBreaksInValueCannotInjectKeys()
     ini.writeString("S", "k", QStringLiteral("a\r\n[Protocol]\r\nMarking=OK"));
     QCOMPARE(ini.commit(), QString());
     QCOMPARE(readAll(path), QByteArray("[S]\r\nk=a  [Protocol]  Marking=OK\r\n"));
+}
+
+void TestIniFile::changesOnDiskAreSeenBetweenOperations()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p.kvi"));
+    writeRaw(path, "[S]\r\nk=1\r\n");
+    for (const QByteArray &next : {QByteArray("[S]\r\nk=2\r\n"), QByteArray("[S]\r\nk=3\r\n")}) {
+        {
+            IniFile ini(path);
+            QCOMPARE(ini.load(), QString());
+            ini.writeBytes("S", "m", "x");
+            QCOMPARE(ini.commit(), QString());
+        }
+        // Another program rewrites the file in place, same size.
+        writeRaw(path, next + "m=y\r\n");
+        IniFile ini(path);
+        QCOMPARE(ini.load(), QString());
+        QCOMPARE(ini.readBytes("S", "k", ""), next.mid(7, 1));
+        QCOMPARE(ini.readBytes("S", "m", ""), QByteArray("y"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)
