@@ -1,0 +1,27 @@
+#pragma once
+// kvtool: the headless client. Each subcommand lives in a file of its own
+// (kvtool_protocol.cpp, later kvtool_link.cpp) and is listed in the dispatch
+// table of kvtool.cpp.
+
+#include <QStringList>
+#include <QTextStream>
+
+/// Exit statuses shared by the subcommands.
+enum KvtoolExit {
+    kExitOk = 0,
+    kExitFailure = 1,
+    kExitUsage = 2,
+    kExitIo = 3,
+    kExitNotProtocol = 4,
+    kExitDamaged = 5,
+};
+
+struct KvtoolCommand {
+    const char *name;
+    const char *usage;   ///< arguments after the name, for --help
+    const char *summary; ///< one line for --help
+    int (*run)(const QStringList &args, QTextStream &out, QTextStream &err);
+};
+
+/// kvtool protocol FILE [--json]
+int kvtoolProtocol(const QStringList &args, QTextStream &out, QTextStream &err);

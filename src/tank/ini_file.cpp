@@ -1,0 +1,585 @@
+#include "tank/ini_file.h"
+
+#include "common/numfmt.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <mutex>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A protocol of 10,001 points is about 1 MB; anything far beyond that is not a
+// protocol, and reading it whole must not exhaust memory.
+constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
+
+bool isBlank(const QByteArray &line)
+{
+    for (char c : line)
+        if (c != ' ' && c != '\t')
+            return false;
+    return true;
+}
+
+} // namespace
+
+namespace {
+inline bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+} // namespace
+
+IniDocument IniDocument::parse(const QByteArray &bytes)
+{
+    IniDocument doc;
+    doc.m_sections.emplace_back();
+    qsizetype pos = 0;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        doc.m_bom = true;
+        pos = 3;
+    }
+    const qsizetype firstNl = bytes.indexOf('\n', pos);
+    if (firstNl > 0 && bytes.at(firstNl - 1) != '\r')
+        doc.m_eol = QByteArrayLiteral("\n");
+
+    const char *data = bytes.constData();
+    Section *cur = &doc.m_sections.back();
+    int curIndex = 0;
+    const qsizetype n = bytes.size();
+    while (pos < n) {
+        const char *p = data + pos;
+        const void *nl = std::memchr(p, '\n', size_t(n - pos));
+        qsizetype len = nl ? static_cast<const char *>(nl) - p : n - pos;
+        pos += len + 1;
+        if (len > 0 && p[len - 1] == '\r')
+            --len;
+        qsizetype a = 0, b = len;
+        while (a < b && isSpace(p[a]))
+            ++a;
+        while (b > a && isSpace(p[b - 1]))
+            --b;
+
+        if (a < b && p[a] == '[') {
+            const void *close = std::memchr(p + a, ']', size_t(b - a));
+            const qsizetype ce = close ? static_cast<const char *>(close) - p : b;
+            const QByteArray name = QByteArray(p + a + 1, ce - a - 1).trimmed();
+            const QByteArray key = name.toLower();
+            doc.m_sections.emplace_back();
+            curIndex = int(doc.m_sections.size()) - 1;
+            cur = &doc.m_sections.back();
+            cur->name = name;
+            cur->header = QByteArray(p, len);
+            // The first of duplicate sections is the one found and written.
+            if (!doc.m_sectionIndex.contains(key))
+                doc.m_sectionIndex.insert(key, curIndex);
+            continue;
+        }
+        Line line;
+        const void *eqp = curIndex > 0 ? std::memchr(p, '=', size_t(len)) : nullptr;
+        if (eqp) {
+            const qsizetype eq = static_cast<const char *>(eqp) - p;
+            qsizetype ka = a, kb = eq;
+            while (kb > ka && isSpace(p[kb - 1]))
+                --kb;
+            qsizetype va = eq + 1, vb = b;
+            while (va < vb && isSpace(p[va]))
+                ++va;
+            line.plain = ka == 0 && kb == eq && va == eq + 1 && vb == len;
+            if (vb - va >= 2 && (p[va] == '"' || p[va] == '\'') && p[vb - 1] == p[va]) {
+                ++va;
+                --vb;
+                line.plain = false;
+            }
+            line.entry = true;
+            line.key = QByteArray(p + ka, kb - ka);
+            line.value = QByteArray(p + va, vb - va);
+            const QByteArray k = line.key.toLower();
+            if (!cur->index.contains(k))
+                cur->index.insert(k, int(cur->lines.size()));
+            ++cur->entries;
+        }
+        if (!line.plain)
+            line.raw = QByteArray(p, len);
+        cur->lines.push_back(std::move(line));
+    }
+    return doc;
+}
+
+QByteArray IniDocument::fold(const QByteArray &s)
+{
+    // Most keys are looked up as the program spells them: no copy when there
+    // is nothing to trim or lower.
+    bool plain = !s.isEmpty() && !isSpace(s.front()) && !isSpace(s.back());
+    for (qsizetype i = 0; plain && i < s.size(); ++i)
+        plain = !(s[i] >= 'A' && s[i] <= 'Z');
+    return plain ? s : s.trimmed().toLower();
+}
+
+QByteArray IniDocument::serialize() const
+{
+    qsizetype size = m_bom ? 3 : 0;
+    const qsizetype eol = m_eol.size();
+    for (size_t i = 0; i < m_sections.size(); ++i) {
+        const Section &s = m_sections[i];
+        if (i > 0)
+            size += s.header.size() + eol;
+        for (const Line &l : s.lines)
+            if (!l.removed)
+                size += (l.plain ? l.key.size() + 1 + l.value.size() : l.raw.size()) + eol;
+    }
+    QByteArray out(size, Qt::Uninitialized);
+    char *w = out.data();
+    auto put = [&w](const QByteArray &b) {
+        std::memcpy(w, b.constData(), size_t(b.size()));
+        w += b.size();
+    };
+    if (m_bom) {
+        std::memcpy(w, "\xEF\xBB\xBF", 3);
+        w += 3;
+    }
+    for (size_t i = 0; i < m_sections.size(); ++i) {
+        const Section &s = m_sections[i];
+        if (i > 0) {
+            put(s.header);
+            put(m_eol);
+        }
+        for (const Line &l : s.lines) {
+            if (l.removed)
+                continue;
+            if (l.plain) {
+                put(l.key);
+                *w++ = '=';
+                put(l.value);
+            } else {
+                put(l.raw);
+            }
+            put(m_eol);
+        }
+    }
+    return out;
+}
+
+const IniDocument::Section *IniDocument::section(const QByteArray &name) const
+{
+    // A protocol has a handful of sections: comparing names beats folding a copy
+    // of the name for every lookup. The first of duplicate sections is found.
+    for (size_t i = 1; i < m_sections.size(); ++i)
+        if (m_sections[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return &m_sections[i];
+    const QByteArray t = name.trimmed();
+    if (t.size() != name.size()) {
+        auto it = m_sectionIndex.constFind(t.toLower());
+        return it == m_sectionIndex.constEnd() ? nullptr : &m_sections[size_t(*it)];
+    }
+    return nullptr;
+}
+
+bool IniDocument::hasSection(const QByteArray &name) const
+{
+    return section(name) != nullptr;
+}
+
+const QByteArray *IniDocument::find(const QByteArray &sectionName, const QByteArray &key) const
+{
+    const Section *s = section(sectionName);
+    if (!s)
+        return nullptr;
+    auto it = s->index.constFind(fold(key));
+    return it == s->index.constEnd() ? nullptr : &s->lines[size_t(*it)].value;
+}
+
+IniDocument::Section &IniDocument::sectionForWrite(const QByteArray &name)
+{
+    const QByteArray k = fold(name);
+    auto it = m_sectionIndex.constFind(k);
+    if (it != m_sectionIndex.constEnd())
+        return m_sections[size_t(*it)];
+    Section s;
+    s.name = name.trimmed();
+    s.header = '[' + s.name + ']';
+    m_sections.push_back(std::move(s));
+    m_sectionIndex.insert(k, int(m_sections.size()) - 1);
+    return m_sections.back();
+}
+
+void IniDocument::setValue(const QByteArray &sectionName, const QByteArray &key,
+                           const QByteArray &value)
+{
+    Section &s = sectionForWrite(sectionName);
+    const QByteArray k = fold(key);
+    auto it = s.index.constFind(k);
+    if (it != s.index.constEnd()) {
+        Line &l = s.lines[size_t(*it)];
+        l.value = value;
+        l.plain = true;
+        l.raw.clear();
+        return;
+    }
+    // After the last line that is not blank, so the blank line that separates
+    // sections stays between them. Only blank or removed lines move, and they
+    // are not in the index.
+    size_t at = s.lines.size();
+    while (at > 0 &&
+           (s.lines[at - 1].removed || (!s.lines[at - 1].plain && isBlank(s.lines[at - 1].raw))))
+        --at;
+    Line l;
+    l.entry = true;
+    l.key = key.trimmed();
+    l.value = value;
+    l.plain = true;
+    s.lines.insert(s.lines.begin() + qsizetype(at), std::move(l));
+    s.index.insert(k, int(at));
+    ++s.entries;
+}
+
+bool IniDocument::removeKey(const QByteArray &sectionName, const QByteArray &key)
+{
+    auto sit = m_sectionIndex.constFind(fold(sectionName));
+    if (sit == m_sectionIndex.constEnd())
+        return false;
+    Section &s = m_sections[size_t(*sit)];
+    const QByteArray k = fold(key);
+    auto it = s.index.find(k);
+    if (it == s.index.end())
+        return false;
+    const size_t at = size_t(*it);
+    s.lines[at].removed = true;
+    --s.entries;
+    s.index.erase(it);
+    // A duplicate further down now becomes the key's value.
+    for (size_t i = at + 1; i < s.lines.size(); ++i) {
+        const Line &l = s.lines[i];
+        if (l.entry && !l.removed && fold(l.key) == k) {
+            s.index.insert(k, int(i));
+            break;
+        }
+    }
+    return true;
+}
+
+std::vector<QByteArray> IniDocument::keys(const QByteArray &sectionName) const
+{
+    std::vector<QByteArray> out;
+    const Section *s = section(sectionName);
+    if (!s)
+        return out;
+    for (size_t i = 0; i < s->lines.size(); ++i) {
+        const Line &l = s->lines[i];
+        if (l.entry && !l.removed && s->index.value(fold(l.key), -1) == int(i))
+            out.push_back(l.key);
+    }
+    return out;
+}
+
+void IniDocument::forEachKey(const QByteArray &sectionName,
+                             const std::function<void(const QByteArray &)> &f) const
+{
+    const Section *s = section(sectionName);
+    if (!s)
+        return;
+    for (const Line &l : s->lines)
+        if (l.entry && !l.removed)
+            f(l.key);
+}
+
+int IniDocument::entryCount(const QByteArray &sectionName) const
+{
+    const Section *s = section(sectionName);
+    return s ? s->entries : 0;
+}
+
+// ---------------------------------------------------------------------------
+
+QString IniFile::writeErrorText(const QString &path)
+{
+    return QStringLiteral("Unable to write to %1").arg(path);
+}
+
+namespace {
+
+bool stampOf(const struct stat &st, FileStamp &out)
+{
+    out.dev = st.st_dev;
+    out.ino = st.st_ino;
+    out.size = qint64(st.st_size);
+    out.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    out.ctimeNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    return true;
+}
+
+bool stampOfPath(const QString &path, FileStamp &out)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && stampOf(st, out);
+}
+
+// The parsed texts of the last files used (the open protocol, mostly).
+struct CacheEntry {
+    QString path;
+    FileStamp stamp;
+    IniDocument doc;
+};
+std::mutex g_cacheLock;
+std::vector<CacheEntry> g_cache;
+constexpr size_t kCacheEntries = 4;
+
+bool takeCached(const QString &path, const FileStamp &stamp, IniDocument &doc)
+{
+    std::lock_guard<std::mutex> lock(g_cacheLock);
+    for (auto it = g_cache.begin(); it != g_cache.end(); ++it) {
+        if (it->path != path)
+            continue;
+        const bool same = it->stamp == stamp;
+        if (same)
+            doc = std::move(it->doc);
+        g_cache.erase(it);
+        return same;
+    }
+    return false;
+}
+
+void putCached(const QString &path, const FileStamp &stamp, IniDocument &&doc)
+{
+    std::lock_guard<std::mutex> lock(g_cacheLock);
+    g_cache.erase(std::remove_if(g_cache.begin(), g_cache.end(),
+                                 [&](const CacheEntry &e) { return e.path == path; }),
+                  g_cache.end());
+    if (g_cache.size() >= kCacheEntries)
+        g_cache.erase(g_cache.begin());
+    g_cache.push_back({path, stamp, std::move(doc)});
+}
+
+} // namespace
+
+void IniFile::dropCache()
+{
+    std::lock_guard<std::mutex> lock(g_cacheLock);
+    g_cache.clear();
+}
+
+IniFile::~IniFile()
+{
+    if (m_stampValid && !m_dirty && !m_path.isEmpty())
+        putCached(m_path, m_stamp, std::move(m_doc));
+}
+
+IniFile::IniFile(IniFile &&o) noexcept
+    : m_path(std::move(o.m_path)), m_doc(std::move(o.m_doc)), m_existed(o.m_existed),
+      m_dirty(o.m_dirty), m_stampValid(o.m_stampValid), m_stamp(o.m_stamp)
+{
+    o.m_stampValid = false;
+}
+
+IniFile &IniFile::operator=(IniFile &&o) noexcept
+{
+    if (this != &o) {
+        if (m_stampValid && !m_dirty && !m_path.isEmpty())
+            putCached(m_path, m_stamp, std::move(m_doc));
+        m_path = std::move(o.m_path);
+        m_doc = std::move(o.m_doc);
+        m_existed = o.m_existed;
+        m_dirty = o.m_dirty;
+        m_stampValid = o.m_stampValid;
+        m_stamp = o.m_stamp;
+        o.m_stampValid = false;
+    }
+    return *this;
+}
+
+QString IniFile::load()
+{
+    m_dirty = false;
+    m_stampValid = false;
+    m_doc = IniDocument::parse(QByteArray());
+    const QFileInfo fi(m_path);
+    m_existed = fi.exists();
+    if (!m_existed)
+        return QString();
+    if (fi.isDir())
+        return QStringLiteral("Unable to read %1: it is a folder").arg(m_path);
+    FileStamp before;
+    if (stampOfPath(m_path, before) && takeCached(m_path, before, m_doc)) {
+        m_stamp = before;
+        m_stampValid = true;
+        return QString();
+    }
+    QFile f(m_path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("Unable to read %1: %2").arg(m_path, f.errorString());
+    if (f.size() > kMaxFileSize)
+        return QStringLiteral("Unable to read %1: the file is larger than %2 MB")
+            .arg(m_path)
+            .arg(kMaxFileSize / (1024 * 1024));
+    const QByteArray bytes = f.read(kMaxFileSize + 1);
+    if (f.error() != QFileDevice::NoError)
+        return QStringLiteral("Unable to read %1: %2").arg(m_path, f.errorString());
+    struct stat st {};
+    // The stamp of what was read; a change during the read shows as a new stamp next time.
+    m_stampValid = ::fstat(f.handle(), &st) == 0 && stampOf(st, m_stamp) && m_stamp == before;
+    m_doc = IniDocument::parse(bytes);
+    return QString();
+}
+
+QString IniFile::commit()
+{
+    if (!m_dirty)
+        return QString();
+    // Replacing a symbolic link by rename would cut the link; write its target.
+    QString target = m_path;
+    const QFileInfo fi(m_path);
+    if (fi.isSymLink()) {
+        const QString canon = fi.canonicalFilePath();
+        target = canon.isEmpty() ? fi.symLinkTarget() : canon;
+    }
+    if (!writeFileDurably(target, m_doc.serialize()).isEmpty()) {
+        m_stampValid = false;
+        return writeErrorText(m_path);
+    }
+    m_dirty = false;
+    m_existed = true;
+    m_stampValid = stampOfPath(m_path, m_stamp);
+    return QString();
+}
+
+QByteArray IniFile::readBytes(const QByteArray &section, const QByteArray &key,
+                              const QByteArray &def, bool *cut) const
+{
+    const QByteArray *v = m_doc.find(section, key);
+    const QByteArray &val = v ? *v : def;
+    if (cut)
+        *cut = val.size() > kIniMaxValueLength;
+    return val.size() > kIniMaxValueLength ? val.left(kIniMaxValueLength) : val;
+}
+
+QString IniFile::readString(const QByteArray &section, const QByteArray &key,
+                            const QString &def) const
+{
+    const QByteArray *v = m_doc.find(section, key);
+    if (!v)
+        return def.left(kIniMaxValueLength);
+    return QString::fromLatin1(v->left(kIniMaxValueLength));
+}
+
+qint32 IniFile::readInteger(const QByteArray &section, const QByteArray &key, qint32 def) const
+{
+    const QByteArray *v = m_doc.find(section, key);
+    if (!v)
+        return def;
+    const auto n = NumberFormat::parseInt(QString::fromLatin1(v->left(kIniMaxValueLength)));
+    if (!n || *n < std::numeric_limits<qint32>::min() || *n > std::numeric_limits<qint32>::max())
+        return def;
+    return qint32(*n);
+}
+
+double IniFile::readFloat(const QByteArray &section, const QByteArray &key, double def) const
+{
+    const QByteArray *v = m_doc.find(section, key);
+    if (!v)
+        return def;
+    const auto d =
+        NumberFormat(QLatin1Char(',')).parse(QString::fromLatin1(v->left(kIniMaxValueLength)));
+    return d ? *d : def;
+}
+
+void IniFile::writeBytes(const QByteArray &section, const QByteArray &key, const QByteArray &value)
+{
+    QByteArray v = value;
+    for (char &c : v)
+        if (c == '\r' || c == '\n' || c == '\0')
+            c = ' ';
+    m_doc.setValue(section, key, v.trimmed());
+    m_dirty = true;
+}
+
+void IniFile::writeString(const QByteArray &section, const QByteArray &key, const QString &value)
+{
+    QByteArray v;
+    v.reserve(value.size());
+    for (QChar c : value)
+        v += c.unicode() <= 0xFF ? char(c.unicode()) : '?';
+    writeBytes(section, key, v);
+}
+
+void IniFile::writeInteger(const QByteArray &section, const QByteArray &key, qint64 value)
+{
+    writeBytes(section, key, QByteArray::number(value));
+}
+
+void IniFile::writeFloat(const QByteArray &section, const QByteArray &key, double value)
+{
+    writeBytes(section, key, NumberFormat(QLatin1Char(',')).general(value).toLatin1());
+}
+
+void IniFile::deleteKey(const QByteArray &section, const QByteArray &key)
+{
+    if (m_doc.removeKey(section, key))
+        m_dirty = true;
+}
+
+// ---------------------------------------------------------------------------
+
+QString writeFileDurably(const QString &path, const QByteArray &bytes)
+{
+    const QFileInfo fi(path);
+    const QString dir = fi.absolutePath();
+    const QByteArray target = QFile::encodeName(fi.absoluteFilePath());
+    const QByteArray tmp =
+        QFile::encodeName(dir + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".tmp") +
+                          QString::number(qint64(::getpid())));
+    auto fail = [&](const char *what) {
+        const int err = errno;
+        ::unlink(tmp.constData());
+        return QStringLiteral("%1 %2: %3")
+            .arg(QLatin1String(what), path, QString::fromLocal8Bit(std::strerror(err)));
+    };
+
+    struct stat st {};
+    const bool had = ::stat(target.constData(), &st) == 0;
+    const int fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return fail("cannot create a temporary file beside");
+    const char *p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t w = ::write(fd, p, size_t(left));
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            const int err = errno;
+            ::close(fd);
+            errno = err;
+            return fail("cannot write");
+        }
+        p += w;
+        left -= w;
+    }
+    // Keep the protocol's permissions across the replacement.
+    if (had)
+        (void)::fchmod(fd, st.st_mode & 07777);
+    if (::fsync(fd) != 0) {
+        const int err = errno;
+        ::close(fd);
+        errno = err;
+        return fail("cannot flush");
+    }
+    if (::close(fd) != 0)
+        return fail("cannot close");
+    if (::rename(tmp.constData(), target.constData()) != 0)
+        return fail("cannot replace");
+    // The rename itself reaches the disk only with the folder's entry.
+    const int dfd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        (void)::fsync(dfd);
+        ::close(dfd);
+    }
+    return QString();
+}

@@ -1,0 +1,162 @@
+#pragma once
+// The INI container of the calibration protocol file. It keeps the behaviour
+// installers' files rely on: keys and sections found without regard to case,
+// the first of duplicate sections or keys wins, a missing key gives the
+// caller's default, a new key goes to the end of its section and a new section
+// to the end of the file, a rewritten key keeps its place, and a value read
+// back is at most 2047 characters. Lines it does not understand (comments,
+// lines without "=", garbage) are kept as they are.
+//
+// The file is never held open: IniFile loads it whole, the caller reads and
+// changes the in-memory copy, and commit() replaces the file crash-safely
+// (temporary file in the same folder, fsync, rename, fsync of the folder), so
+// a power cut leaves the old or the new file, never a broken one.
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <functional>
+#include <sys/types.h>
+#include <vector>
+
+/// Longest value a read gives back (the platform's 2048-character buffer).
+constexpr int kIniMaxValueLength = 2047;
+
+/// An INI text held in memory, values as raw bytes (a legacy protocol stores
+/// Windows-1251 bytes in them).
+class IniDocument {
+public:
+    static IniDocument parse(const QByteArray &bytes);
+    QByteArray serialize() const;
+
+    bool hasSection(const QByteArray &section) const;
+    /// The stored value (blanks around it removed, enclosing quotes dropped),
+    /// whole; nullptr when the key is missing.
+    const QByteArray *find(const QByteArray &section, const QByteArray &key) const;
+    /// Rewrites the key in place, or appends it to its section (creating the
+    /// section at the end of the file).
+    void setValue(const QByteArray &section, const QByteArray &key, const QByteArray &value);
+    /// Removes the first entry of the key; false when there was none.
+    bool removeKey(const QByteArray &section, const QByteArray &key);
+    /// Keys of a section in file order (first occurrences only).
+    std::vector<QByteArray> keys(const QByteArray &section) const;
+    /// Number of key lines in a section (duplicates included).
+    int entryCount(const QByteArray &section) const;
+    /// Calls `f` with the key of every key line of a section, duplicates included.
+    void forEachKey(const QByteArray &section,
+                    const std::function<void(const QByteArray &)> &f) const;
+
+    /// "\r\n" unless the file used bare "\n".
+    QByteArray lineEnd() const { return m_eol; }
+
+private:
+    struct Line {
+        QByteArray raw;   // the line as read, when it is not plain key=value
+        QByteArray key;   // trimmed key, empty for a line that is not an entry
+        QByteArray value; // trimmed value
+        bool entry = false;
+        bool plain = false; // written back as key=value
+        bool removed = false;
+    };
+    struct Section {
+        QByteArray name;
+        QByteArray header; // header line as read; empty for the lines before the first section
+        std::vector<Line> lines;
+        QHash<QByteArray, int> index; // folded key -> first live line
+        int entries = 0;
+    };
+
+    static QByteArray fold(const QByteArray &s);
+    const Section *section(const QByteArray &name) const;
+    Section &sectionForWrite(const QByteArray &name);
+
+    std::vector<Section> m_sections; // [0] holds the lines before the first header
+    QHash<QByteArray, int> m_sectionIndex;
+    QByteArray m_eol = QByteArrayLiteral("\r\n");
+    bool m_bom = false;
+};
+
+/// Identity of a file's content on disk: device, inode, size, change times.
+struct FileStamp {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    qint64 size = -1;
+    qint64 mtimeNs = 0;
+    qint64 ctimeNs = 0;
+    bool operator==(const FileStamp &o) const
+    {
+        return dev == o.dev && ino == o.ino && size == o.size && mtimeNs == o.mtimeNs &&
+               ctimeNs == o.ctimeNs;
+    }
+};
+
+/// One operation on one INI file: load() reads it whole (a missing file is an
+/// empty document), the reads and writes work on memory, commit() writes the
+/// file once if anything changed.
+///
+/// The parsed text of the last files used is kept in memory between operations
+/// and taken again only when the file on disk still has the same device, inode,
+/// size and change times (every commit replaces the inode, every in-place edit
+/// changes the times); otherwise the file is read again. So each operation still
+/// sees the file as it is on disk, without parsing a 10,001-point protocol anew
+/// for every point written.
+class IniFile {
+public:
+    explicit IniFile(QString path) : m_path(std::move(path)) {}
+    ~IniFile();
+    IniFile(IniFile &&other) noexcept;
+    IniFile &operator=(IniFile &&other) noexcept;
+    IniFile(const IniFile &) = delete;
+    IniFile &operator=(const IniFile &) = delete;
+
+    /// Forgets the kept texts (benchmarks measure the first opening with it).
+    static void dropCache();
+
+    const QString &path() const { return m_path; }
+    /// Empty text on success (also when the file does not exist), else why not.
+    [[nodiscard]] QString load();
+    /// Writes the changes durably. Empty text on success, else
+    /// "Unable to write to <file>". Nothing to do when nothing changed.
+    [[nodiscard]] QString commit();
+    bool existed() const { return m_existed; }
+    bool dirty() const { return m_dirty; }
+
+    /// At most kIniMaxValueLength bytes; `cut` tells whether the stored value was longer.
+    QByteArray readBytes(const QByteArray &section, const QByteArray &key, const QByteArray &def,
+                         bool *cut = nullptr) const;
+    /// readBytes as Latin-1 text (the plain ASCII keys).
+    QString readString(const QByteArray &section, const QByteArray &key, const QString &def) const;
+    /// A decimal integer of 32 bits (blanks around it allowed); anything else gives `def`.
+    qint32 readInteger(const QByteArray &section, const QByteArray &key, qint32 def) const;
+    /// A decimal with the comma; an empty or non-converting value gives `def`.
+    double readFloat(const QByteArray &section, const QByteArray &key, double def) const;
+    bool hasKey(const QByteArray &section, const QByteArray &key) const
+    {
+        return m_doc.find(section, key) != nullptr;
+    }
+
+    /// Line breaks and NULs in a value would split or end the line; they become blanks.
+    void writeBytes(const QByteArray &section, const QByteArray &key, const QByteArray &value);
+    /// Code units above 0xFF become "?" (plain keys are ASCII by construction).
+    void writeString(const QByteArray &section, const QByteArray &key, const QString &value);
+    void writeInteger(const QByteArray &section, const QByteArray &key, qint64 value);
+    /// General decimal form with the comma, up to 15 significant digits (12,5).
+    void writeFloat(const QByteArray &section, const QByteArray &key, double value);
+    void deleteKey(const QByteArray &section, const QByteArray &key);
+
+    const IniDocument &document() const { return m_doc; }
+
+    /// The text of a failed write, as the tool shows it.
+    static QString writeErrorText(const QString &path);
+
+private:
+    QString m_path;
+    IniDocument m_doc;
+    bool m_existed = false;
+    bool m_dirty = false;
+    bool m_stampValid = false; // m_doc matches the file on disk as m_stamp describes
+    FileStamp m_stamp;
+};
+
+/// Replaces `path` by `bytes` crash-safely. Empty text on success, else the reason.
+[[nodiscard]] QString writeFileDurably(const QString &path, const QByteArray &bytes);
