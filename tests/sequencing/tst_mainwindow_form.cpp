@@ -436,6 +436,9 @@ private Q_SLOTS:
         QVERIFY(!child<QPushButton>("bbOnChart")->isVisibleTo(m_form.get()));
         QVERIFY(!child<QPushButton>("bbDublTarirovanie")->isVisibleTo(m_form.get()));
         QVERIFY(!child<QComboBox>("cbSetingAdres")->isVisibleTo(m_form.get()));
+        // Port closed: the port group and the logo, no wizard pages.
+        QVERIFY(!child<QTabWidget>("PageControl")->isVisibleTo(m_form.get()));
+        QVERIFY(child<QWidget>("GroupBox5")->isVisibleTo(m_form.get()));
         QVERIFY(!child<QPushButton>("Button10")->isEnabled());
         QVERIFY(child<QPushButton>("Button9")->isEnabled());
         QVERIFY(!child<QPushButton>("bbDublComClose")->isEnabled());
@@ -471,6 +474,7 @@ private Q_SLOTS:
         child<QWidget>("Image")->hide();
         pc->show();
         m_form->sInd()->show();
+        m_form->resize(1000, 700);
         for (int i = 0; i < pc->count(); ++i) {
             pc->setCurrentIndex(i);
             QApplication::processEvents();
