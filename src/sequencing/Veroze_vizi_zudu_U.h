@@ -1,0 +1,273 @@
+#pragma once
+// TForm1: the main window, a wizard of pages over one connected sensor. Its
+// controls come from Veroze_vizi_zudu_U.ui and carry the names the procedures
+// use (findChild<QLabel *>("lbT") works); this class holds the controls, the
+// timers and thin handlers. Each subsystem implements its handlers in a file of
+// its own (startup.cpp, port_search.cpp, settings_write.cpp, …) and puts the
+// computing in the room it belongs to.
+//
+// Control kinds and their Qt widgets, used throughout the form:
+//   button, bit button ("bb…", "BitBtn…", "Button…") -> QPushButton
+//   speed button ("sb…", "SpeedButton…")              -> checkable QToolButton (down = checked)
+//   edit ("ed…")                                      -> QLineEdit
+//   masked edit ("me…")                               -> QLineEdit with inputMask: the mask
+//       "M;s;b" of a window description becomes Qt's "M;b" (digits "9", literal ",",
+//       blank character b). Qt's text() leaves out blanks; read displayText() where a
+//       procedure needs the edit text with its blanks.
+//   spin edit ("se…", "SpinEdit…")                    -> QSpinBox
+//   up-down ("ud…", "UpDown…")                        -> UpDown (widgets.h): position,
+//       minimum, maximum, increment; clicked(Next/Prev) after a user click
+//   check box / radio button / combo box              -> QCheckBox / QRadioButton / QComboBox
+//       (a drop-down list with "no entry selected" shows its text as placeholder)
+//   radio group ("RadioGroup")                        -> RadioGroupBox (widgets.h): items,
+//   itemIndex gauge ("Gauge…")                                  -> Gauge (widgets.h): progress,
+//   clamped track bar ("TrackBar…")                           -> QSlider group box / panel / bevel
+//   / splitter              -> QGroupBox / QFrame / QFrame line date picker ("DateTimePicker") ->
+//   QDateEdit, disabled (display only) the lamp "sInd"                                   -> Lamp
+//   (widgets.h): color the busy animation "Animate"                      -> BusyIndicator
+//   (widgets.h): active picture ("Image", "Image2")                       -> QLabel with a pixmap
+//   menu items                                        -> QAction; menus -> QMenu
+//   status bar "StatusBar1"                           -> QStatusBar with one QLabel per panel,
+//       "StatusBar1_Panel0" … "StatusBar1_Panel3" (0: link state, 3: clock)
+
+#include "common/timer.h"
+#include "sequencing/widgets.h"
+
+#include <QMainWindow>
+#include <QVector>
+
+class Dialogs;
+class QLabel;
+class QActionGroup;
+class Scheduler;
+
+namespace Ui {
+class TForm1;
+}
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int StatusPanelCount = 4;
+
+    TForm1(Scheduler *scheduler, Dialogs *dialogs, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    /// The form's controls, for the code of other rooms that fills them
+    /// (decoders' window step, the language pass).
+    Ui::TForm1 *controls() const { return ui; }
+    /// Status-bar panel i (0 … 3) and the connection lamp; they live in the
+    /// status bar, outside the generated form.
+    QLabel *statusPanel(int i) const { return m_statusPanels.value(i); }
+    Lamp *sInd() const { return m_sInd; }
+    /// Every timer of the window by its name (nullptr when there is none).
+    Timer *timer(const QString &name) const;
+    const QVector<Timer *> &timers() const { return m_timers; }
+
+    Scheduler *scheduler() const { return m_scheduler; }
+    Dialogs *dialogs() const { return m_dialogs; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createStatusPanels();
+    void registerTimers();
+    void connectHandlers();
+
+    Ui::TForm1 *ui;
+    Scheduler *m_scheduler;
+    Dialogs *m_dialogs;
+    QVector<QLabel *> m_statusPanels;
+    Lamp *m_sInd = nullptr;
+    QActionGroup *m_viewGroup = nullptr;
+    QVector<Timer *> m_timers;
+    bool m_userTabChange = false; // set by a tab-bar click, read by the page change
+
+    // ---- reply dispatcher (link layer hands accepted replies to the window)
+    // The chain timers the dispatcher starts are declared with the Part that
+    // sends their request: settings writes, probe class, output scale, inclinometer.
+
+    // ---- start-up, shutdown and environment checks
+    Timer TimerStartWindows; // 100 ms, one-shot: environment check
+    Timer TimerSetProtocol;  // 1000 ms, one-shot: protocol named on the command line
+    Timer Timer1;            // 10 ms, whole run: caption, menu state, modem lines
+    Timer TimerSystemTime;   // 1000 ms, whole run: clock in panel 3
+    void TimerStartWindowsTimer();
+    void TimerSetProtocolTimer();
+    void Timer1Timer();
+    void TimerSystemTimeTimer();
+    void FormClose();
+
+    // ---- port selection, search and polling
+    Timer TimerStart;         // 1000 ms (200 ms for the first tick after opening): search
+    Timer TimerReset;         // 3000 ms: reply watchdog
+    Timer TimerErrorWrite;    // 800 ms: watchdog of an address change (handler TimerResetTimer)
+    Timer TimerReadData;      // 1000 ms at design: DATA_READ polling
+    Timer TimerStartReadDate; // 500 ms, one-shot: restarts polling after a pause
+    Timer TimerRepeat;        // 900 ms, one-shot: next zero-search attempt
+    void Button1Click();
+    void COM1Click();
+    void COM2Click();
+    void cbRTSClick();
+    void cbDTRClick();
+    void TimerStartTimer();
+    void TimerResetTimer();
+    void TimerReadDataTimer();
+    void TimerStartReadDateTimer();
+    void TimerRepeatTimer();
+
+    // ---- settings writes and read-back chain
+    Timer TimerSetRepMode;       // 100 ms: SET_REP_MODE
+    Timer TimerSETAVRGTimer;     // 100 ms: SET_AVRG_TIME
+    Timer TimerSetPeriod;        // 100 ms: SET_PERIOD
+    Timer TimerSET_REP_MODE_3;   // 100 ms: SET_REP_MODE_3
+    Timer TimerSET_INCL_LAN_ADR; // 100 ms: SET_INCL_LAN_ADR
+    Timer TimerNewAddres;        // 100 ms: SET_AUTO_MODE (handler bbPeriodClick)
+    Timer TimerGETEXTPARAM;      // 100 ms: GET_EXT_PARAM
+    Timer TimerGET_REP_MODE_3;   // 100 ms: GET_REP_MODE_3
+    Timer TimerGET_INCL_LAN_ADR; // 100 ms: GET_INCL_LAN_ADR
+    void bbNewAdresClick();
+    void bbResetRefClick();
+    void bbReadAvtomodClick();
+    void bbPeriodClick();
+    void cbPeriodClick();
+    void RadioGroupClick();
+    void TimerSetRepModeTimer();
+    void TimerSETAVRGTimerTimer();
+    void TimerSetPeriodTimer();
+    void TimerSET_REP_MODE_3Timer();
+    void TimerSET_INCL_LAN_ADRTimer();
+    void TimerGETEXTPARAMTimer();
+    void TimerGET_REP_MODE_3Timer();
+    void TimerGET_INCL_LAN_ADRTimer();
+
+    // ---- passport
+    void bbReadSNClick();
+
+    // ---- wizard navigation and views
+    void BitBtn5Click();  // information -> general parameters
+    void BitBtn9Click();  // general parameters -> information
+    void BitBtn6Click();  // general parameters -> next by firmware
+    void BitBtn10Click(); // calibration -> general parameters
+    void BitBtn8Click();  // calibration -> scale or protocol data
+    void BitBtn12Click(); // scale (firmware <= 5) -> back
+    void BitBtn7Click();  // scale (firmware <= 5) -> protocol data
+    void BitBtn19Click(); // scale (firmware 8) -> general parameters
+    void BitBtn20Click(); // scale (firmware 8) -> inclinometer
+    void BitBtn22Click(); // inclinometer -> scale (firmware 8)
+    void BitBtn21Click(); // inclinometer -> protocol data
+    void BitBtn11Click(); // protocol data -> back by firmware
+    void PageControlChange();
+    void N21Click();
+    void N22Click();
+    void N3Click();
+    void BitBtn13Click();
+    void BitBtn14Click();
+
+    // ---- live view
+    Timer TimerWriteDataParam; // 500 ms while the port is open
+    void TimerWriteDataParamTimer();
+
+    // ---- zero setting (capacitance offsets)
+    Timer TimerDACOFF;    // 500 ms, one-shot: first CAPOFF write of a search
+    Timer TimerSETCAPSET; // 1000 ms, one-shot: re-send the probe class after the search window
+    Timer TimerStopedDAC; // 150 ms, one-shot: lock-out after a manual offset write
+    Timer TimerlbRuhProc; // 500 ms: red blink of the zero-position indicator
+    void bbCalibrationClick();
+    void UpDownCAPDACClick(UpDown::Button button);
+    void UpDownCAPOFFClick(UpDown::Button button);
+    void meCAPDACChange();
+    void meCAPOFFChange();
+    void TimerDACOFFTimer();
+    void TimerSETCAPSETTimer();
+    void TimerStopedDACTimer();
+    void TimerlbRuhProcTimer();
+
+    // ---- probe class and probe length detection
+    Timer TimerControlZond;       // 1000 ms: one detection tick
+    Timer TimerContZL;            // 500 ms, one-shot: SET_CAPOFF of the stored low reference
+    Timer TimerReadDateLenthZond; // 100 ms, one-shot: DATA_READ during the detection
+    void cbFleshSelect();
+    void cbFleshChange();
+    void bbSetSONDClick();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void N9Click();
+    void TimerControlZondTimer();
+    void TimerContZLTimer();
+    void TimerReadDateLenthZondTimer();
+
+    // ---- output scale and frequency output
+    Timer TimerSETFSMOffset;         // 100 ms: SET_FSM_OFFSET
+    Timer TimerSETFSMScale;          // 100 ms: SET_FSM_SCALE
+    Timer TimerWriteSetFSMCalcParam; // 100 ms: SET_FSM_CALC_PARAM
+    Timer TimerReadFSM_CALC_PARAM;   // 100 ms: GET_FSM_CALC_PARAM
+    Timer TimerReadAxsK;             // 100 ms: GET_AXIS_K
+    Timer TimerReadCalData;          // 100 ms: READ_CAL_DATA
+    void SpeedButton1Click();
+    void sbModeFSMClick();
+    void seUpValChange();
+    void seUpNCodeChange();
+    void seUpInterRestChange();
+    void seUpFreqChange();
+    void seDownValChange();
+    void seDownNCodeChange();
+    void seDownInterRestChange();
+    void seDownFreqChange();
+    void BitBtn15Click();
+    void BitBtn16Click();
+    void BitBtn17Click();
+    void BitBtn18Click();
+    void cbModeFSMClick();
+    void cbHUBonOffClick();
+    void rbFRMAutoRefClick();
+    void rbFRMRefClick();
+    void udZeroLenClick(UpDown::Button button);
+    void meZeroLenKeyUp();
+    void udPermixClick(UpDown::Button button);
+    void mePermixKeyUp();
+    void TimerSETFSMOffsetTimer();
+    void TimerSETFSMScaleTimer();
+    void TimerWriteSetFSMCalcParamTimer();
+    void TimerReadFSM_CALC_PARAMTimer();
+    void TimerReadAxsKTimer();
+    void TimerReadCalDataTimer();
+
+    // ---- inclinometer
+    Timer TimerReadAzimuth;          // 100 ms, one-shot: GET_AZIMUTH
+    Timer TimerReadInclinometerData; // 250 ms: GET_INCLINOMETER_DATA while "Start" is on
+    void meAzzKeyUp();
+    void udAzzClick(UpDown::Button button);
+    void Button8Click();
+    void Button9Click();
+    void Button10Click();
+    void cbModeInclClick();
+    void TimerReadAzimuthTimer();
+    void TimerReadInclinometerDataTimer();
+
+    // ---- calibration protocol: selection, general data, calibration start
+    void N14Click();
+    void BitBtn3Click();
+    void bbOpenDiagram1Click();
+    void BitBtn4Click();
+    void bbOnChartClick();
+    void cbNameUserKeyPress(int key);
+    void cbNameMashineKeyPress(int key);
+
+    // ---- reports and exports
+    void N6Click();
+    void txt1Click();
+    void N20Click();
+    void WORD1Click();
+
+    // ---- shell: terminal, settings windows, language, help
+    void N5Click();
+    void N12Click();
+    void N16Click();
+    void English1Click();
+    void Rus1Click();
+    void N10Click();
+    void N13Click();
+};
