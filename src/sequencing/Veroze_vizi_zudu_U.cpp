@@ -14,10 +14,11 @@
 #include <QTabBar>
 
 // Every timer starts with the interval of the window description and switched off.
-#define KV_TIMER(name, ms) name(scheduler, QStringLiteral(#name), ms)
+#define KV_TIMER(name, ms) name(world.scheduler, QStringLiteral(#name), ms)
 
-TForm1::TForm1(Scheduler *scheduler, Dialogs *dialogs, QWidget *parent)
-    : QMainWindow(parent), ui(new Ui::TForm1), m_scheduler(scheduler), m_dialogs(dialogs),
+TForm1::TForm1(ProgramState &state, const ProgramWorld &world, QWidget *parent)
+    : QMainWindow(parent), ui(new Ui::TForm1), m_state(state), m_world(world),
+      m_scheduler(world.scheduler), m_dialogs(world.dialogs), FPort(world.ports),
       KV_TIMER(TimerStartWindows, 100), KV_TIMER(TimerSetProtocol, 1000), KV_TIMER(Timer1, 10),
       KV_TIMER(TimerSystemTime, 1000), KV_TIMER(TimerStart, 1000), KV_TIMER(TimerReset, 3000),
       KV_TIMER(TimerErrorWrite, 800), KV_TIMER(TimerReadData, 1000),
@@ -46,6 +47,7 @@ TForm1::TForm1(Scheduler *scheduler, Dialogs *dialogs, QWidget *parent)
     createStatusPanels();
     registerTimers();
     connectHandlers();
+    wireLink();
 }
 
 #undef KV_TIMER
@@ -53,6 +55,41 @@ TForm1::TForm1(Scheduler *scheduler, Dialogs *dialogs, QWidget *parent)
 TForm1::~TForm1()
 {
     delete ui;
+}
+
+void TForm1::wireLink()
+{
+    // The port as the window description sets it up: COM1, 19200 8N1, lines
+    // off, chunks of up to 500 bytes handed over as they arrive.
+    FPort.setComNumber(1);
+    FPort.setInBufSize(500);
+    FPort.setWaitFullBuffer(false);
+    FPort.OnReadPacket = [this](const char *packet, int size, quint32 errCode) {
+        m_state.link.FPortReadPacket(packet, size, errCode);
+    };
+    m_state.link.setWriter([this](const QByteArray &frame) { return FPort.WriteString(frame); });
+    m_state.link.onReplyMatched = [this] { ToggleLamp(); };
+    m_state.link.onReplyAccepted = [this](const QByteArray &reply) { DispatchReply(reply); };
+    m_state.link.onEndOfChunk = [this] { EndOfChunk(); };
+}
+
+void TForm1::WriteComand(quint8 address, quint8 command, const QByteArray &data)
+{
+    m_state.link.WriteComand(address, command, data);
+}
+
+quint8 TForm1::currentAddress() const
+{
+    bool ok = false;
+    const int a = ui->cbSetingAdres->currentText().trimmed().toInt(&ok);
+    return (ok && a >= 0 && a <= 255) ? quint8(a) : BroadcastAddress;
+}
+
+void TForm1::ToggleLamp()
+{
+    // Green becomes maroon, anything else green: the lamp blinks with each reply.
+    const QColor green(0, 128, 0), maroon(128, 0, 0);
+    m_sInd->setColor(m_sInd->color() == green ? maroon : green);
 }
 
 Timer *TForm1::timer(const QString &name) const

@@ -31,12 +31,18 @@
 //       "StatusBar1_Panel0" … "StatusBar1_Panel3" (0: link state, 3: clock)
 
 #include "common/timer.h"
-#include "sequencing/widgets.h"
+#include "link/comport.h"
+#include "sequencing/program_state.h"
+#include "common/widgets.h"
 
 #include <QMainWindow>
 #include <QVector>
 
 class Dialogs;
+class HelpWindow;
+class TAboutBox;
+class TForm3;
+class TForm7;
 class QLabel;
 class QActionGroup;
 class Scheduler;
@@ -50,8 +56,29 @@ class TForm1 : public QMainWindow {
 public:
     static constexpr int StatusPanelCount = 4;
 
-    TForm1(Scheduler *scheduler, Dialogs *dialogs, QWidget *parent = nullptr);
+    /// state and world outlive the window.
+    TForm1(ProgramState &state, const ProgramWorld &world, QWidget *parent = nullptr);
     ~TForm1() override;
+
+    /// The satellite windows the main window drives (created by the program).
+    struct Windows {
+        TForm3 *terminal = nullptr; // frame trace (menu N5)
+        TForm7 *settings = nullptr; // autosave, port detection, export texts (N16)
+        TAboutBox *about = nullptr; // N10
+        HelpWindow *help = nullptr; // N13, F1
+    };
+    void setWindows(const Windows &w) { m_windows = w; }
+    const Windows &windows() const { return m_windows; }
+
+    ProgramState &state() const { return m_state; }
+    const ProgramWorld &world() const { return m_world; }
+    /// The port to the sensor (COMn through world().ports).
+    TComPort &port() { return FPort; }
+
+    /// Sends one request through the frame layer (the one way to send).
+    void WriteComand(quint8 address, quint8 command, const QByteArray &data = {});
+    /// The current sensor address: the number shown by cbSetingAdres (255 when unreadable).
+    quint8 currentAddress() const;
 
     /// The form's controls, for the code of other rooms that fills them
     /// (decoders' window step, the language pass).
@@ -76,9 +103,15 @@ private:
     void registerTimers();
     void connectHandlers();
 
+    void wireLink();
+
     Ui::TForm1 *ui;
+    ProgramState &m_state;
+    ProgramWorld m_world;
     Scheduler *m_scheduler;
     Dialogs *m_dialogs;
+    TComPort FPort;
+    Windows m_windows;
     QVector<QLabel *> m_statusPanels;
     Lamp *m_sInd = nullptr;
     QActionGroup *m_viewGroup = nullptr;
@@ -86,6 +119,12 @@ private:
     bool m_userTabChange = false; // set by a tab-bar click, read by the page change
 
     // ---- reply dispatcher (link layer hands accepted replies to the window)
+    /// Dispatch of an accepted reply by its command byte (bytes 1…L).
+    void DispatchReply(const QByteArray &reply);
+    /// The updates after every received chunk while no frame error stands.
+    void EndOfChunk();
+    /// The connection lamp changes colour on every accepted reply.
+    void ToggleLamp();
     // The chain timers the dispatcher starts are declared with the Part that
     // sends their request: settings writes, probe class, output scale, inclinometer.
 

@@ -129,7 +129,7 @@ int TForm7::avtoSaveIndex() const
 }
 int TForm7::avtoSaveConstant() const
 {
-    return m_ui->UpDown1->position();
+    return m_ui->UpDown1->buddyPosition();
 }
 bool TForm7::refCTS() const
 {

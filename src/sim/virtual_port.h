@@ -79,6 +79,7 @@ public:
     /// The sensor and the scheduler must outlive the provider and its devices.
     VirtualDeviceProvider(VirtualSensor &sensor, Scheduler &scheduler, int comNumber = 1);
     std::unique_ptr<SerialDevice> deviceFor(int comNumber) override;
+    QList<int> portNumbers() const override { return {m_comNumber}; }
     int comNumber() const { return m_comNumber; }
     void unplug();
     void plug();

@@ -5,7 +5,8 @@
 #include "common/dialogs.h"
 #include "common/scheduler.h"
 #include "sequencing/Veroze_vizi_zudu_U.h"
-#include "sequencing/widgets.h"
+#include "common/widgets.h"
+#include "support/program_harness.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,9 +28,9 @@
 class TstMainWindowForm : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<SimulatedScheduler> m_clock;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
-    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<ProgramHarness> m_harness;
+    TForm1 *m_form = nullptr;
+    SimulatedScheduler *m_clock = nullptr;
 
     template <class T> T *child(const char *name)
     {
@@ -42,11 +43,12 @@ class TstMainWindowForm : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_clock = std::make_unique<SimulatedScheduler>();
-        m_dialogs = std::make_unique<ScriptedDialogs>();
-        m_form = std::make_unique<TForm1>(m_clock.get(), m_dialogs.get());
+        m_harness = std::make_unique<ProgramHarness>();
+        m_harness->start();
+        m_form = &m_harness->form();
+        m_clock = &m_harness->clock;
     }
-    void cleanup() { m_form.reset(); }
+    void cleanup() { m_harness.reset(); m_form = nullptr; }
 
     void windowIdentity()
     {
@@ -428,17 +430,17 @@ private Q_SLOTS:
 
     void initialStates()
     {
-        QVERIFY(!child<Lamp>("sInd")->isVisibleTo(m_form.get()));
+        QVERIFY(!child<Lamp>("sInd")->isVisibleTo(m_form));
         QCOMPARE(child<Lamp>("sInd")->color(), QColor(0, 128, 0));
         QVERIFY(!child<BusyIndicator>("Animate")->isActive());
-        QVERIFY(!child<BusyIndicator>("Animate")->isVisibleTo(m_form.get()));
-        QVERIFY(!child<QPushButton>("bbReadSN")->isVisibleTo(m_form.get()));
-        QVERIFY(!child<QPushButton>("bbOnChart")->isVisibleTo(m_form.get()));
-        QVERIFY(!child<QPushButton>("bbDublTarirovanie")->isVisibleTo(m_form.get()));
-        QVERIFY(!child<QComboBox>("cbSetingAdres")->isVisibleTo(m_form.get()));
+        QVERIFY(!child<BusyIndicator>("Animate")->isVisibleTo(m_form));
+        QVERIFY(!child<QPushButton>("bbReadSN")->isVisibleTo(m_form));
+        QVERIFY(!child<QPushButton>("bbOnChart")->isVisibleTo(m_form));
+        QVERIFY(!child<QPushButton>("bbDublTarirovanie")->isVisibleTo(m_form));
+        QVERIFY(!child<QComboBox>("cbSetingAdres")->isVisibleTo(m_form));
         // Port closed: the port group and the logo, no wizard pages.
-        QVERIFY(!child<QTabWidget>("PageControl")->isVisibleTo(m_form.get()));
-        QVERIFY(child<QWidget>("GroupBox5")->isVisibleTo(m_form.get()));
+        QVERIFY(!child<QTabWidget>("PageControl")->isVisibleTo(m_form));
+        QVERIFY(child<QWidget>("GroupBox5")->isVisibleTo(m_form));
         QVERIFY(!child<QPushButton>("Button10")->isEnabled());
         QVERIFY(child<QPushButton>("Button9")->isEnabled());
         QVERIFY(!child<QPushButton>("bbDublComClose")->isEnabled());
@@ -466,7 +468,7 @@ private Q_SLOTS:
         m_form->statusPanel(0)->setText("COM Порт №1 успешно открыт");
         m_form->statusPanel(3)->setText("10:00:00");
         m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(m_form));
         QVERIFY(m_form->grab().save(dir + "/port_closed.png"));
 
         auto *pc = child<QTabWidget>("PageControl");

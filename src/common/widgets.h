@@ -20,6 +20,8 @@ class QToolButton;
 /// bounds) and then emits clicked() with the arrow pressed, so a handler sees
 /// the new position. Setting the position from code clamps it and emits no
 /// clicked().
+class QLineEdit;
+
 class UpDown : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int minimum READ minimum WRITE setMinimum)
@@ -45,6 +47,14 @@ public:
     /// Presses an arrow as the user would (tests and the "press" of a handler).
     void click(Button button);
 
+    /// Ties the arrows to an edit: the position is written into it, and a whole
+    /// number typed into it is the position (kept to the range; other text
+    /// leaves the last position in force).
+    void setBuddy(QLineEdit *edit);
+    QLineEdit *buddy() const { return m_buddy; }
+    /// position() with the buddy's text taken into account.
+    int buddyPosition() const;
+
     QSize sizeHint() const override;
 
 Q_SIGNALS:
@@ -54,6 +64,7 @@ Q_SIGNALS:
 private:
     QToolButton *m_up;
     QToolButton *m_down;
+    QLineEdit *m_buddy = nullptr;
     int m_min = 0;
     int m_max = 100;
     int m_increment = 1;

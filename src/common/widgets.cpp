@@ -1,4 +1,4 @@
-#include "sequencing/widgets.h"
+#include "common/widgets.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QRadioButton>
 #include <QTimer>
+#include <QLineEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -57,16 +58,38 @@ void UpDown::setRange(int min, int max)
 void UpDown::setPosition(int v)
 {
     const int clamped = std::clamp(v, m_min, m_max);
+    if (m_buddy)
+        m_buddy->setText(QString::number(clamped));
     if (clamped == m_position)
         return;
     m_position = clamped;
     Q_EMIT positionChanged(m_position);
 }
 
+void UpDown::setBuddy(QLineEdit *edit)
+{
+    m_buddy = edit;
+    if (m_buddy)
+        m_buddy->setText(QString::number(m_position));
+}
+
+int UpDown::buddyPosition() const
+{
+    if (m_buddy) {
+        bool ok = false;
+        const qint64 v = m_buddy->text().trimmed().toLongLong(&ok);
+        if (ok)
+            return int(std::clamp<qint64>(v, m_min, m_max));
+    }
+    return m_position;
+}
+
 void UpDown::click(Button button)
 {
     if (!isEnabled())
         return;
+    if (m_buddy)
+        m_position = buddyPosition(); // the arrows step from what was typed
     // Widen before adding so a large increment near INT_MAX cannot overflow.
     const qint64 next = qint64(m_position) + (button == Next ? m_increment : -m_increment);
     setPosition(int(std::clamp<qint64>(next, m_min, m_max)));

@@ -1,0 +1,28 @@
+#include "sequencing/program.h"
+
+#include "sequencing/Veroze_vizi_zudu_U.h"
+#include "shell/AvtoSave_U.h"
+#include "shell/Help_Progral.h"
+#include "shell/Terminal_U.h"
+#include "shell/help_window.h"
+#include "shell/settings_store.h"
+
+Program::Program(const ProgramWorld &world) : m_world(world)
+{
+    Q_ASSERT(world.scheduler && world.dialogs && world.ports && world.settings);
+    // Windows in their creation order: main window, terminal, settings, About.
+    m_form1 = std::make_unique<TForm1>(state, m_world);
+    m_terminal = std::make_unique<TForm3>();
+    m_form7 = std::make_unique<TForm7>(*m_world.settings, m_world.dialogs);
+    m_about = std::make_unique<TAboutBox>(m_form1.get());
+    m_help = std::make_unique<HelpWindow>();
+
+    state.link.setTrace(m_terminal.get());
+    m_form1->setWindows({m_terminal.get(), m_form7.get(), m_about.get(), m_help.get()});
+}
+
+Program::~Program()
+{
+    state.link.setTrace(nullptr);
+    m_form1->setWindows({});
+}

@@ -1,0 +1,54 @@
+#pragma once
+// What the running program shares between its windows, and the seams to the
+// world it runs in. One ProgramState per running program: every test builds a
+// fresh one, and two programs in one process share nothing.
+
+#include "common/numfmt.h"
+#include "link/frame_link.h"
+#include "sensor/Var_and_function_U.h"
+#include "shell/lang_table.h"
+#include "tank/protocol_file.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class Scheduler;
+class Dialogs;
+class DeviceProvider;
+class SettingsStore;
+
+/// The program-wide records.
+struct ProgramState {
+    /// SensorParam, SensorExt, FsmAutoRef, FsmCalcMode, FsmPermix, FsmCoef, InclState.
+    SensorState sensor;
+    /// The frame layer: ReplyHex, ReplyLengthText, CrcError, RestrictedCommands …
+    FrameLink link;
+    /// The calibration table of the open protocol.
+    TDateProtokol ProtocolData;
+    /// Full path of the open calibration protocol; empty when none is loaded.
+    QString CurrentProtocolFile;
+    /// Interface language: 1 Russian, 0 English.
+    int Lang = 0;
+    /// Numbers as the user sees and types them.
+    NumberFormat number;
+
+    /// LangTable text K (the English index) in the current language.
+    QString text(int K) const { return LangText(K, Lang); }
+};
+
+/// The seams the program talks to the world through. The program wires the real
+/// ones; tests wire a simulated clock, scripted dialogs and a virtual sensor.
+struct ProgramWorld {
+    Scheduler *scheduler = nullptr;
+    Dialogs *dialogs = nullptr;
+    /// COMn -> device: the port folder, and in demo mode the built-in sensor first.
+    DeviceProvider *ports = nullptr;
+    SettingsStore *settings = nullptr;
+    /// Command-line arguments after the program name.
+    QStringList arguments;
+    /// Folders where "FMSParameter.ini" is looked up (working dir, then beside the program).
+    QStringList fmsSearchDirs;
+    /// Opens a file in the desktop's application; false when no launcher started.
+    std::function<bool(const QString &path)> openDocument;
+};
