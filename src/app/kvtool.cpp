@@ -8,6 +8,16 @@ const KvtoolCommand kCommands[] = {
     {"protocol", "FILE [--json]",
      "print the general data, Version, Stop_Point and user points of a calibration protocol",
      &kvtoolProtocol},
+    {"identify", "--port COMn|DEVICE [--speed BAUD] [--address A] [--json] [--trace]",
+     "read the sensor's passport and settings (READ_PARAM) and print them as key: value\n"
+     "      lines or, with --json, as one JSON object",
+     &kvtoolIdentify},
+    {"watch",
+     "--port COMn|DEVICE [--speed BAUD] [--address A] [--count N] [--interval-ms MS] [--trace]",
+     "poll the live reading (DATA_READ) every MS milliseconds (1000) and print one line\n"
+     "      per reply: temperature=°C N=level code C=capacitance code; stops after N\n"
+     "      replies, or on Ctrl+C (status 0)",
+     &kvtoolWatch},
 };
 
 void printHelp(QTextStream &out)
@@ -15,7 +25,17 @@ void printHelp(QTextStream &out)
     out << "usage: kvtool COMMAND [ARGS]\n\ncommands:\n";
     for (const KvtoolCommand &c : kCommands)
         out << "  " << c.name << ' ' << c.usage << "\n      " << c.summary << '\n';
-    out << "\nexit status: 0 done, 1 failure, 2 wrong usage, 3 file not readable,\n"
+    out << "\nport options:\n"
+           "  --port COMn     the port folder's link COMn (folder $KV_PORT_DIR, else\n"
+           "                  $XDG_CONFIG_HOME/kv-ruzevuv/ports); anything else is a device\n"
+           "                  path such as /dev/ttyUSB0\n"
+           "  --speed BAUD    line speed, 19200 unless given\n"
+           "  --address A     sensor network address 0..255; 255 (default) is answered by\n"
+           "                  any single sensor on the line\n"
+           "  --trace         show every frame on stderr (\"<= \" requests, \"=> \" replies)\n"
+           "\nexit status: 0 done, 1 failure, 2 wrong usage or no valid reply from the sensor\n"
+           "             within 1 s, 3 file not readable or port cannot be opened (missing,\n"
+           "             busy, or no permission: the user must be in the dialout group),\n"
            "             4 not a calibration protocol, 5 damaged encoded value\n";
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // kvtool: the headless client. Each subcommand lives in a file of its own
-// (kvtool_protocol.cpp, later kvtool_link.cpp) and is listed in the dispatch
+// (kvtool_protocol.cpp, kvtool_link.cpp) and is listed in the dispatch
 // table of kvtool.cpp.
 
 #include <QStringList>
@@ -14,6 +14,8 @@ enum KvtoolExit {
     kExitIo = 3,
     kExitNotProtocol = 4,
     kExitDamaged = 5,
+    kExitNoReply = 2, ///< no valid reply from the sensor within 1 s
+    kExitNoPort = 3,  ///< the serial port cannot be opened
 };
 
 struct KvtoolCommand {
@@ -25,3 +27,7 @@ struct KvtoolCommand {
 
 /// kvtool protocol FILE [--json]
 int kvtoolProtocol(const QStringList &args, QTextStream &out, QTextStream &err);
+/// kvtool identify --port COMn|DEVICE [--speed BAUD] [--address A] [--json] [--trace]
+int kvtoolIdentify(const QStringList &args, QTextStream &out, QTextStream &err);
+/// kvtool watch --port COMn|DEVICE [--speed BAUD] [--address A] [--count N] [--interval-ms MS]
+int kvtoolWatch(const QStringList &args, QTextStream &out, QTextStream &err);
