@@ -11,27 +11,18 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QSocketNotifier>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include "common/stop_signals.h"
+
 #include <fcntl.h>
 #include <optional>
 #include <unistd.h>
 
 namespace {
 
-int g_signalPipe[2] = {-1, -1};
-
-void onSignal(int)
-{
-    const char byte = 1;
-    const int saved = errno;
-    [[maybe_unused]] ssize_t n = ::write(g_signalPipe[1], &byte, 1);
-    errno = saved;
-}
 
 /// 0x-prefixed hexadecimal or plain decimal, within [0, max].
 std::optional<quint32> parseNumber(const QString &text, quint32 max)
@@ -162,19 +153,9 @@ int main(int argc, char **argv)
         sensor.pour(rate);
     }
 
-    // Self-pipe: the handler only writes a byte; the event loop does the rest.
-    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return usageError(
-            QStringLiteral("pipe: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
-    struct sigaction sa {};
-    sa.sa_handler = onSignal;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGINT, &sa, nullptr);
-    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app,
-                     [] { QCoreApplication::quit(); });
+    StopSignals stopSignals([] { QCoreApplication::quit(); });
+    if (!stopSignals.ok())
+        return usageError(stopSignals.error());
 
     PtySensorServer server(sensor, scheduler);
     QString error;

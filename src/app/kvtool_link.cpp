@@ -3,6 +3,7 @@
 
 #include "app/kvtool.h"
 #include "common/numfmt.h"
+#include "common/stop_signals.h"
 #include "link/comport.h"
 #include "link/frame_link.h"
 #include "link/port_map.h"
@@ -18,15 +19,11 @@
 #include <QJsonValue>
 #include <QLoggingCategory>
 #include <QRegularExpression>
-#include <QSocketNotifier>
 #include <QTimer>
 
 #include <cerrno>
-#include <csignal>
-#include <fcntl.h>
 #include <memory>
 #include <optional>
-#include <unistd.h>
 
 namespace {
 
@@ -215,16 +212,6 @@ private:
     QTextStream *m_echo = nullptr;
 };
 
-// SIGINT and SIGTERM end a watch through a self-pipe read by the event loop.
-int g_signalPipe[2] = {-1, -1};
-
-void onSignal(int)
-{
-    const char byte = 1;
-    const int saved = errno;
-    [[maybe_unused]] ssize_t n = ::write(g_signalPipe[1], &byte, 1);
-    errno = saved;
-}
 
 /// One open line to one sensor: a request goes out, the reply is awaited on
 /// an event loop for at most the reply window.
@@ -279,14 +266,10 @@ public:
         return std::nullopt;
     }
 
-    /// A signal ends the current and every later wait.
-    void setInterruptPipe(int fd)
+    /// SIGINT or SIGTERM ends the current and every later wait.
+    void interruptOnStopSignals()
     {
-        m_signal = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-        QObject::connect(m_signal.get(), &QSocketNotifier::activated, m_signal.get(), [this] {
-            char buf[16];
-            while (::read(g_signalPipe[0], buf, sizeof buf) > 0) {
-            }
+        m_signal = std::make_unique<StopSignals>([this] {
             m_interrupted = true;
             if (m_loop)
                 m_loop->quit();
@@ -387,7 +370,7 @@ private:
     QString m_folder;
     TComPort m_port;
     FrameLink m_link;
-    std::unique_ptr<QSocketNotifier> m_signal;
+    std::unique_ptr<StopSignals> m_signal;
     QEventLoop *m_loop = nullptr;
     quint8 m_wanted = 0;
     QByteArray m_reply;
@@ -560,15 +543,7 @@ int kvtoolWatch(const QStringList &args, QTextStream &out, QTextStream &err)
         err << "kvtool watch: " << *failure << '\n';
         return kExitNoPort;
     }
-    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
-        struct sigaction sa {};
-        sa.sa_handler = onSignal;
-        sigemptyset(&sa.sa_mask);
-        sa.sa_flags = SA_RESTART;
-        sigaction(SIGINT, &sa, nullptr);
-        sigaction(SIGTERM, &sa, nullptr);
-        line.setInterruptPipe(g_signalPipe[0]);
-    }
+    line.interruptOnStopSignals();
 
     const NumberFormat fmt(QLatin1Char(','));
     for (int replies = 0; o.count == 0 || replies < o.count;) {
