@@ -126,8 +126,8 @@ void TForm1::cancelPageRead()
 
 void TForm1::TimerPageReadTimer()
 {
-    if (!m_pageReadPending) {
-        TimerPageRead.stop();
+    if (!m_pageReadPending || !FPort.Connected()) {
+        cancelPageRead(); // nothing wanted, or the port was closed meanwhile
         return;
     }
     if (!requestSlotFree())
@@ -341,7 +341,8 @@ void TForm1::applyView(bool engineering)
     ui->N22->setChecked(engineering);
     ui->cbRTS->setVisible(engineering);
     ui->cbDTR->setVisible(engineering);
-    ui->GroupBox20->setFixedHeight(engineering ? 65 : 41);
+    // The line check boxes sit in the speed row, so the port group keeps the
+    // height its layout gives it in both views.
     QWidget *capacitance[] = {ui->Label39, ui->GroupBox10, ui->Label14, ui->edC};
     for (QWidget *w : capacitance)
         w->setVisible(engineering);
