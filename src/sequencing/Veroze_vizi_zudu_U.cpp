@@ -67,7 +67,10 @@ void TForm1::wireLink()
     FPort.OnReadPacket = [this](const char *packet, int size, quint32 errCode) {
         m_state.link.FPortReadPacket(packet, size, errCode);
     };
-    m_state.link.setWriter([this](const QByteArray &frame) { return FPort.WriteString(frame); });
+    m_state.link.setWriter([this](const QByteArray &frame) {
+        m_lastRequestMs = m_scheduler->nowMs(); // the wizard keeps its re-read out of this slot
+        return FPort.WriteString(frame);
+    });
     m_state.link.onReplyMatched = [this] { ToggleLamp(); };
     m_state.link.onReplyAccepted = [this](const QByteArray &reply) { DispatchReply(reply); };
     m_state.link.onEndOfChunk = [this] { EndOfChunk(); };

@@ -37,6 +37,7 @@
 
 #include <QMainWindow>
 #include <QVector>
+#include <functional>
 
 class Dialogs;
 class HelpWindow;
@@ -45,6 +46,7 @@ class TForm3;
 class TForm7;
 class QLabel;
 class QActionGroup;
+class QSpinBox;
 class Scheduler;
 
 namespace Ui {
@@ -205,6 +207,58 @@ private:
     void BitBtn13Click();
     void BitBtn14Click();
 
+public:
+    /// What the wizard asks of the calibration monitoring window (TForm5): is
+    /// it shown, and is a recording playing (its sbPlay down). Until that
+    /// window wires these, it counts as hidden and not playing.
+    struct MonitoringWindow {
+        std::function<bool()> visible;
+        std::function<bool()> playing;
+    };
+    void setMonitoringWindow(MonitoringWindow m) { m_monitoring = std::move(m); }
+
+    /// Shows a page: its tab made visible, then current.
+    void showPage(QWidget *page);
+    /// Index of the current page among the visible tabs, from 0 (-1: none).
+    int visibleTabIndex() const;
+
+private:
+    enum class ProtocolAnswer { Loaded, Yes, No };
+    /// Page-change step after every button navigation.
+    void NextTab();
+    /// Asks to load a protocol when none is open; Yes presses BitBtn3 and shows
+    /// the protocol-data page again, No returns to the information page and
+    /// hides the protocol-data tab.
+    ProtocolAnswer ProtocolCheck();
+    /// The current tab becomes the visible tab with that index.
+    void showVisibleTab(int index);
+    /// Manual zero-setting controls by the probe class (bbCalibration,
+    /// UpDownCAPDAC, UpDownCAPOFF, bbSetSOND, and BitBtn1 when asked).
+    void applyProbeClassControls(bool withBitBtn1);
+    /// Normal (false) or engineering (true) view: menu checks, line check
+    /// boxes, capacitance display, terminal menu item, settings window.
+    void applyView(bool engineering);
+    bool monitoringVisible() const { return m_monitoring.visible && m_monitoring.visible(); }
+    bool recordingPlays() const { return m_monitoring.playing && m_monitoring.playing(); }
+    /// The re-read of the sensor after a page change (READ_PARAM), sent in a
+    /// request slot of its own: at once when the line is free, otherwise when
+    /// the running chain has ended and 100 ms have passed since the last
+    /// request. Several page changes in a row send one.
+    void requestPageRead();
+    void cancelPageRead();
+    bool requestSlotFree() const;
+    void TimerPageReadTimer();
+    /// Fills the four editors of one end of the scale from the current C and N.
+    void setScaleEndFromCurrent(QSpinBox *val, QSpinBox *nCode, QSpinBox *interRest,
+                                QSpinBox *freq);
+
+    MonitoringWindow m_monitoring;
+    /// When the last request frame went to the port (scheduler ms; -1: none yet).
+    qint64 m_lastRequestMs = -1;
+    bool m_pageReadPending = false;
+    Timer TimerPageRead{m_scheduler, QStringLiteral("TimerPageRead"), 100,
+                        [this] { TimerPageReadTimer(); }};
+
     // ---- live view
     Timer TimerWriteDataParam; // 500 ms while the port is open
     void TimerWriteDataParamTimer();
@@ -309,4 +363,7 @@ private:
     void Rus1Click();
     void N10Click();
     void N13Click();
+    /// Hands the terminal its menu item, caption texts and main window (once).
+    void wireTerminal();
+    TForm3 *m_wiredTerminal = nullptr;
 };

@@ -1,8 +1,15 @@
-// TForm1: Passport group of the information page.
-// The handlers are connected in TForm1::connectHandlers(); their procedures come
-// with the issue that builds this subsystem.
+// TForm1: the passport group of the information page ("  Паспортные данные  "):
+// head type, firmware version, manufacture date and serial number. The identity
+// decode fills the fields; the group's hidden button asks for the passport.
 
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
-void TForm1::bbReadSNClick() {}
+#include "link/frame.h"
+
+void TForm1::bbReadSNClick()
+{
+    // The dispatcher presses the button after a 0x01 reply; the 12-byte reply
+    // goes to the identity decode.
+    WriteComand(currentAddress(), CommandTable.READ_SN);
+}

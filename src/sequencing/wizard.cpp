@@ -1,42 +1,389 @@
-// TForm1: Wizard navigation between the pages and the normal/engineering views.
-// The handlers are connected in TForm1::connectHandlers(); their procedures come
-// with the issue that builds this subsystem.
+// TForm1: the wizard. Pages are revealed one after another with the "Далее" and
+// "Назад" buttons in the order of the connected sensor's firmware and model;
+// every page change re-reads the sensor and adjusts polling. The "Вид" menu
+// switches between the normal and the engineering view.
 
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
-void TForm1::BitBtn5Click() {}
+#include "common/dialogs.h"
+#include "link/frame.h"
+#include "shell/AvtoSave_U.h"
 
-void TForm1::BitBtn9Click() {}
+#include <QTabBar>
+#include <cmath>
 
-void TForm1::BitBtn6Click() {}
+namespace {
+constexpr int kAttention = 132;      // "Attention!!!"
+constexpr int kAttachProtocol = 446; // "Necessary attach protocol"
+constexpr int kPageChangePollMs = 2000;
+constexpr qint64 kRequestSlotMs = 100;
 
-void TForm1::BitBtn10Click() {}
+bool fullFeatureModel(int model)
+{
+    return model == 1 || model == 2;
+}
+} // namespace
 
-void TForm1::BitBtn8Click() {}
+// ---- pages
 
-void TForm1::BitBtn12Click() {}
+void TForm1::showPage(QWidget *page)
+{
+    QTabWidget *pc = ui->PageControl;
+    const int i = pc->indexOf(page);
+    if (i < 0)
+        return;
+    pc->setTabVisible(i, true);
+    pc->setCurrentIndex(i);
+}
 
-void TForm1::BitBtn7Click() {}
+int TForm1::visibleTabIndex() const
+{
+    const QTabWidget *pc = ui->PageControl;
+    const int current = pc->currentIndex();
+    if (current < 0 || !pc->isTabVisible(current))
+        return -1;
+    int index = 0;
+    for (int i = 0; i < current; ++i)
+        if (pc->isTabVisible(i))
+            ++index;
+    return index;
+}
 
-void TForm1::BitBtn19Click() {}
+void TForm1::showVisibleTab(int index)
+{
+    QTabWidget *pc = ui->PageControl;
+    for (int i = 0, v = 0; i < pc->count(); ++i) {
+        if (!pc->isTabVisible(i))
+            continue;
+        if (v == index) {
+            pc->setCurrentIndex(i);
+            return;
+        }
+        ++v;
+    }
+}
 
-void TForm1::BitBtn20Click() {}
+void TForm1::applyProbeClassControls(bool withBitBtn1)
+{
+    // The six fixed probe classes come with their offsets; only the two user
+    // classes are set by hand, and not while a tank calibration is recording.
+    const bool userClass = ui->cbFlesh->currentIndex() > 5;
+    if (userClass && recordingPlays())
+        return;
+    QWidget *controls[] = {ui->bbCalibration, ui->UpDownCAPDAC, ui->UpDownCAPOFF, ui->bbSetSOND};
+    for (QWidget *w : controls)
+        w->setEnabled(userClass);
+    if (withBitBtn1)
+        ui->BitBtn1->setEnabled(userClass);
+}
 
-void TForm1::BitBtn22Click() {}
+// ---- the sensor re-read of a page change
 
-void TForm1::BitBtn21Click() {}
+bool TForm1::requestSlotFree() const
+{
+    // A chain link armed to fire would put its request next to ours, and a
+    // reply to it would be taken for ours (a reply is recognised by its length).
+    const Timer *const chain[] = {&TimerSetRepMode,
+                                  &TimerSETAVRGTimer,
+                                  &TimerSetPeriod,
+                                  &TimerSET_REP_MODE_3,
+                                  &TimerSET_INCL_LAN_ADR,
+                                  &TimerNewAddres,
+                                  &TimerGETEXTPARAM,
+                                  &TimerGET_REP_MODE_3,
+                                  &TimerGET_INCL_LAN_ADR,
+                                  &TimerDACOFF,
+                                  &TimerContZL,
+                                  &TimerReadDateLenthZond,
+                                  &TimerSETFSMOffset,
+                                  &TimerSETFSMScale,
+                                  &TimerWriteSetFSMCalcParam,
+                                  &TimerReadFSM_CALC_PARAM,
+                                  &TimerReadAxsK,
+                                  &TimerReadCalData,
+                                  &TimerReadAzimuth};
+    for (const Timer *t : chain)
+        if (t->enabled())
+            return false;
+    return m_lastRequestMs < 0 || m_scheduler->nowMs() - m_lastRequestMs >= kRequestSlotMs;
+}
 
-void TForm1::BitBtn11Click() {}
+void TForm1::requestPageRead()
+{
+    m_pageReadPending = true;
+    if (requestSlotFree())
+        TimerPageReadTimer();
+    else
+        TimerPageRead.start(); // already waiting: this page change joins that read
+}
 
-void TForm1::PageControlChange() {}
+void TForm1::cancelPageRead()
+{
+    m_pageReadPending = false;
+    TimerPageRead.stop();
+}
 
-void TForm1::N21Click() {}
+void TForm1::TimerPageReadTimer()
+{
+    if (!m_pageReadPending || !FPort.Connected()) {
+        cancelPageRead(); // nothing wanted, or the port was closed meanwhile
+        return;
+    }
+    if (!requestSlotFree())
+        return; // look again in 100 ms
+    cancelPageRead();
+    // The next poll a whole interval after the re-read, never in its slot.
+    if (TimerReadData.enabled()) {
+        TimerReadData.stop();
+        TimerReadData.start();
+    }
+    WriteComand(currentAddress(), CommandTable.READ_PARAM);
+}
 
-void TForm1::N22Click() {}
+// ---- page-change step and protocol check
 
-void TForm1::N3Click() {}
+void TForm1::NextTab()
+{
+    if (visibleTabIndex() == 1) {
+        // No polling while the settings are edited; a restart still pending
+        // from the page before would switch it on here, and the re-read of
+        // that page is no longer wanted.
+        TimerStart.stop();
+        TimerReadData.stop();
+        TimerReset.stop();
+        TimerStartReadDate.stop();
+        cancelPageRead();
+    } else {
+        TimerReadData.start();
+        TimerStartReadDate.start();
+    }
 
-void TForm1::BitBtn13Click() {}
+    // The sensor has not answered the last request: back to the information page.
+    if (TimerReset.enabled())
+        showVisibleTab(0);
 
-void TForm1::BitBtn14Click() {}
+    const int tab = visibleTabIndex();
+    if (tab >= 0 && tab != 1) {
+        TimerReadData.setInterval(kPageChangePollMs);
+        requestPageRead();
+    }
+
+    applyProbeClassControls(true);
+}
+
+TForm1::ProtocolAnswer TForm1::ProtocolCheck()
+{
+    if (!m_state.CurrentProtocolFile.isEmpty())
+        return ProtocolAnswer::Loaded;
+    const MsgAnswer answer = m_dialogs->message(m_state.text(kAttention) + QLatin1Char('\r') +
+                                                    m_state.text(kAttachProtocol),
+                                                MsgIcon::Warning, MsgButtons::YesNo);
+    if (answer == MsgAnswer::Yes) {
+        BitBtn3Click();
+        showPage(ui->TabSheet4);
+        return ProtocolAnswer::Yes;
+    }
+    showPage(ui->TabSheet3);
+    ui->PageControl->setTabVisible(ui->PageControl->indexOf(ui->TabSheet4), false);
+    return ProtocolAnswer::No;
+}
+
+// ---- navigation buttons
+
+void TForm1::BitBtn5Click()
+{
+    showPage(ui->TabSheet1);
+    NextTab();
+}
+
+void TForm1::BitBtn9Click()
+{
+    showPage(ui->TabSheet3);
+    NextTab();
+}
+
+void TForm1::BitBtn6Click()
+{
+    const int major = m_state.sensor.SensorParam.Version_H;
+    const int model = m_state.sensor.SensorParam.IntModel;
+    if (major <= 5) {
+        // The scale-setting mode exists from firmware 5 on.
+        ui->sbModeFSM->setEnabled(major > 4);
+        if (fullFeatureModel(model)) {
+            showPage(ui->TabSheet2);
+        } else if (major > 4) {
+            showPage(ui->TabSheet5);
+        } else {
+            showPage(ui->TabSheet4);
+            ProtocolCheck();
+        }
+        NextTab();
+    } else if (major == 8) {
+        showPage(ui->TabSheet6);
+        NextTab();
+    }
+    // Firmware 6 and 7 have no page after the general parameters.
+}
+
+void TForm1::BitBtn10Click()
+{
+    showPage(ui->TabSheet1);
+    NextTab();
+}
+
+void TForm1::BitBtn8Click()
+{
+    if (m_state.sensor.SensorParam.Version_H > 4) {
+        showPage(ui->TabSheet5);
+        NextTab();
+        return;
+    }
+    showPage(ui->TabSheet4);
+    NextTab();
+    ProtocolCheck();
+}
+
+void TForm1::BitBtn12Click()
+{
+    showPage(fullFeatureModel(m_state.sensor.SensorParam.IntModel) ? ui->TabSheet2 : ui->TabSheet1);
+    NextTab();
+}
+
+void TForm1::BitBtn7Click()
+{
+    showPage(ui->TabSheet4);
+    NextTab();
+    ProtocolCheck();
+}
+
+void TForm1::BitBtn19Click()
+{
+    showPage(ui->TabSheet1);
+    NextTab();
+}
+
+void TForm1::BitBtn20Click()
+{
+    showPage(ui->TabSheet7);
+    NextTab();
+}
+
+void TForm1::BitBtn22Click()
+{
+    showPage(ui->TabSheet6);
+    NextTab();
+}
+
+void TForm1::BitBtn21Click()
+{
+    showPage(ui->TabSheet4);
+    if (ProtocolCheck() == ProtocolAnswer::Yes)
+        NextTab();
+}
+
+void TForm1::BitBtn11Click()
+{
+    const int major = m_state.sensor.SensorParam.Version_H;
+    QWidget *back = nullptr;
+    if (major == 5)
+        back = ui->TabSheet5;
+    else if (major <= 4)
+        back =
+            fullFeatureModel(m_state.sensor.SensorParam.IntModel) ? ui->TabSheet2 : ui->TabSheet1;
+    else if (major == 8)
+        back = ui->TabSheet7;
+    if (!back)
+        return; // firmware 6 and 7: no page before the protocol data
+    showPage(back);
+    NextTab();
+}
+
+// ---- a tab chosen by the user
+
+void TForm1::PageControlChange()
+{
+    if (visibleTabIndex() == 1 && !monitoringVisible()) {
+        TimerStart.stop();
+        TimerReadData.stop();
+        TimerReset.stop();
+    }
+
+    // The inclinometer readings stop whenever a firmware-8 sensor leaves its page.
+    if (m_state.sensor.SensorParam.Version_H == 8)
+        Button10Click();
+    // The protocol-data page needs a protocol, whichever place the firmware gives it.
+    if (ui->PageControl->currentWidget() == ui->TabSheet4)
+        ProtocolCheck();
+
+    if (TimerReset.enabled())
+        showVisibleTab(0);
+
+    const int tab = visibleTabIndex();
+    if (tab == 0 || tab == 2 || tab == 3) {
+        TimerReadData.stop();
+        TimerReadData.setInterval(kPageChangePollMs);
+        requestPageRead();
+    }
+
+    applyProbeClassControls(false);
+
+    // A tab click restarts polling on every page (1000 ms after 500 ms).
+    TimerReadData.start();
+    TimerStartReadDate.start();
+}
+
+// ---- views
+
+void TForm1::applyView(bool engineering)
+{
+    ui->N21->setChecked(!engineering);
+    ui->N22->setChecked(engineering);
+    ui->cbRTS->setVisible(engineering);
+    ui->cbDTR->setVisible(engineering);
+    // The line check boxes sit in the speed row, so the port group keeps the
+    // height its layout gives it in both views.
+    QWidget *capacitance[] = {ui->Label39, ui->GroupBox10, ui->Label14, ui->edC};
+    for (QWidget *w : capacitance)
+        w->setVisible(engineering);
+    ui->N5->setVisible(engineering);
+    if (m_windows.settings)
+        m_windows.settings->setEngineeringView(engineering);
+}
+
+void TForm1::N21Click()
+{
+    applyView(false);
+}
+
+void TForm1::N22Click()
+{
+    applyView(true);
+}
+
+void TForm1::N3Click()
+{
+    close();
+}
+
+// ---- scale page: the current reading as one end of the scale
+
+void TForm1::setScaleEndFromCurrent(QSpinBox *val, QSpinBox *nCode, QSpinBox *interRest,
+                                    QSpinBox *freq)
+{
+    const TParamKV &p = m_state.sensor.SensorParam;
+    val->setValue(p.Val_C);
+    nCode->setValue(p.Val_N);
+    interRest->setValue(int(std::floor(ui->Gauge4->progress() / 65535.0 * 100)));
+    freq->setValue(int(std::floor(val->value() / 65.535 + 500)));
+}
+
+void TForm1::BitBtn13Click()
+{
+    setScaleEndFromCurrent(ui->seUpVal, ui->seUpNCode, ui->seUpInterRest, ui->seUpFreq);
+}
+
+void TForm1::BitBtn14Click()
+{
+    setScaleEndFromCurrent(ui->seDownVal, ui->seDownNCode, ui->seDownInterRest, ui->seDownFreq);
+}
