@@ -193,6 +193,35 @@ private Q_SLOTS:
         QCOMPARE(m_h->form().timer("TimerReadData")->enabled(), page != "TabSheet1");
     }
 
+    void storedLowReferenceChain_data()
+    {
+        QTest::addColumn<int>("firmware");
+        QTest::addColumn<Commands>("expected");
+        const quint8 P = READ_PARAM, M = CommandTable.READ_SOND_LEN, E = CommandTable.GET_EXT_PARAM,
+                     F = CommandTable.GET_FSM_CALC_PARAM, A = CommandTable.GET_AXIS_K,
+                     CAL = CommandTable.READ_CAL_DATA, DAC = CommandTable.SET_CAPDAC_A,
+                     OFF = CommandTable.SET_CAPOFF;
+        // The CAPDAC write re-reads the sensor at once; the CAPOFF write follows
+        // 500 ms later and re-reads it again.
+        QTest::newRow("fw5") << 0x53 << Commands{CAL, DAC, P, M, E, F, A, OFF, P, M, E, F, A};
+        QTest::newRow("fw8") << 0x83 << Commands{CAL};
+    }
+
+    void storedLowReferenceChain()
+    {
+        QFETCH(int, firmware);
+        QFETCH(Commands, expected);
+        ProgramHarness &h = start(1, quint8(firmware));
+        h.sensor.registers().refCapdac = 21;
+        h.sensor.registers().refCapoff = 0x8001;
+        run(BroadcastAddress, READ_PARAM);
+        QCOMPARE(run(1, CommandTable.READ_CAL_DATA), expected);
+        if (expected.size() > 1) {
+            QCOMPARE(lastHeard(CommandTable.SET_CAPDAC_A).mid(3, 1), QByteArray(1, char(21)));
+            QCOMPARE(lastHeard(CommandTable.SET_CAPOFF).mid(3, 2), QByteArray("\x01\x80", 2));
+        }
+    }
+
     void chainMeetingSilenceStops()
     {
         ProgramHarness &h = start(1, 0x53);
@@ -464,6 +493,10 @@ private Q_SLOTS:
         QCOMPARE(h.state().link.RestrictedCommands, restricted);
         QCOMPARE(child<QWidget>("edRefNull")->isHidden(), restricted);
         QCOMPARE(child<RadioGroupBox>("RadioGroup")->count(), resolutionItems);
+        // The version and model rules for the settings controls.
+        QCOMPARE(child<QWidget>("edFreq")->isHidden(), (firmware >> 4) < 5);
+        QCOMPARE(child<QWidget>("cbConfigPort")->isEnabled(), model == 178);
+        QVERIFY(child<QWidget>("Label97")->isHidden());
         QCOMPARE(child<QWidget>("Panel19")->isHidden(), resolutionItems != 4);
         // A new sensor starts the wizard on the information page alone.
         QCOMPARE(pages::visibleNames(pageControl()), QStringList{"TabSheet3"});
