@@ -129,6 +129,34 @@ private:
     void ToggleLamp();
     // The chain timers the dispatcher starts are declared with the Part that
     // sends their request: settings writes, probe class, output scale, inclinometer.
+    /// "Ошибка записи." for status 0x01, else the success text; polling, search
+    /// and watchdog stopped before the message, the search started after it.
+    void WriteResultMessage(int status);
+    /// The output-scale editors of both scale pages from the scale in SensorExt.
+    void FillOutputScaleEditors();
+    /// One step of the automatic zero search (the zero-setting procedure fills it in).
+    void CalibrationCap();
+    /// Hands a level reading to the tank-calibration recording (filled in with it).
+    void LevelReading(int N);
+
+    // ---- decoders applied: the frame layer's last reply onto records and controls
+    void ReadSN();
+    void Connect();
+    void ReadData();
+    void ReadCAPSET();
+    void READCALDATA();
+    void ReadSounLen();
+    void ReadExtParam();
+    void ReadFSMCalcParam();
+    void ReadAxisK();
+    void WriteFullTanck();
+    void ReadAzimuth();
+    void ReadInclinometerData();
+    void ReadREPMODE3();
+    void ReadINCLLANADR();
+    /// Enables/shows the settings controls as the version and model rules decide.
+    void applyWindowControls(const WindowControls &c);
+    bool isCurrentPage(const QWidget *page) const;
 
     // ---- start-up, shutdown and environment checks
     Timer TimerStartWindows; // 100 ms, one-shot: environment check

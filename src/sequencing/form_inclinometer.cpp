@@ -17,6 +17,16 @@ void TForm1::Button10Click() {}
 
 void TForm1::cbModeInclClick() {}
 
-void TForm1::TimerReadAzimuthTimer() {}
+void TForm1::TimerReadAzimuthTimer()
+{
+    TimerReadAzimuth.stop();
+    WriteComand(currentAddress(), CommandTable.GET_AZIMUTH);
+}
 
-void TForm1::TimerReadInclinometerDataTimer() {}
+void TForm1::TimerReadInclinometerDataTimer()
+{
+    // Runs until "Stop"; each tilt request arms the reply watchdog.
+    TimerReadInclinometerData.setInterval(250);
+    WriteComand(currentAddress(), CommandTable.GET_INCLINOMETER_DATA);
+    TimerReset.start();
+}

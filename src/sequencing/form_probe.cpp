@@ -19,6 +19,19 @@ void TForm1::N9Click() {}
 
 void TForm1::TimerControlZondTimer() {}
 
-void TForm1::TimerContZLTimer() {}
+void TForm1::TimerContZLTimer()
+{
+    TimerContZL.stop();
+    // The stored low reference's CAPOFF completes the reference offsets.
+    const int capoff = state().sensor.RefZL_CAPOFF;
+    QByteArray d;
+    d.append(char(quint8(capoff & 0xFF)));
+    d.append(char(quint8((capoff >> 8) & 0xFF)));
+    WriteComand(currentAddress(), CommandTable.SET_CAPOFF, d);
+}
 
-void TForm1::TimerReadDateLenthZondTimer() {}
+void TForm1::TimerReadDateLenthZondTimer()
+{
+    TimerReadDateLenthZond.stop();
+    WriteComand(currentAddress(), CommandTable.DATA_READ);
+}

@@ -33,6 +33,22 @@ struct ProgramState {
     /// Numbers as the user sees and types them.
     NumberFormat number;
 
+    // ---- reply dispatcher: state its rows read and write
+    /// An automatic probe-length detection runs (set and cleared by the detection).
+    bool ProbeDetectActive = false;
+    /// Zero-search step guard: the dispatcher arms it after every step call.
+    bool CalStepArmed = false;
+    /// Data replies handled by the current zero-search attempt.
+    int CalStepCount = 0;
+    /// C of the last live-data reply, for the zero search.
+    int CalMeasuredC = 0;
+    /// N of the reading being processed, before the recording's autosave decision.
+    int IncomingLevelCode = 0;
+    /// Latest level code N.
+    int LevelCode = 0;
+    /// "Err" once a sensor with another serial number has been identified.
+    QString ProtocolStatusText;
+
     /// LangTable text K (the English index) in the current language.
     QString text(int K) const { return LangText(K, Lang); }
 };

@@ -5,30 +5,110 @@
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
+#include "sensor/decode.h"
+
+namespace {
+
+QByteArray oneByte(int v)
+{
+    return QByteArray(1, char(quint8(v)));
+}
+
+} // namespace
+
 void TForm1::bbNewAdresClick() {}
 
 void TForm1::bbResetRefClick() {}
 
 void TForm1::bbReadAvtomodClick() {}
 
-void TForm1::bbPeriodClick() {}
+void TForm1::bbPeriodClick()
+{
+    // Also the handler of TimerNewAddres, the last write of the settings chain.
+    TimerNewAddres.stop();
+    decode::AutoModeSettings m;
+    m.resolutionIndex = ui->RadioGroup->itemIndex();
+    m.averaging = ui->cbCenter->isChecked();
+    m.speedIndex = ui->cbSpeedUart->currentIndex();
+    m.textFormat = ui->cbtextbinformat->isChecked();
+    m.periodic = ui->cbPeriod->isChecked();
+    m.versionH = state().sensor.SensorParam.Version_H;
+    m.versionL = state().sensor.SensorParam.Version_L;
+    WriteComand(currentAddress(), CommandTable.SET_AUTO_MODE,
+                oneByte(decode::buildAutoModeByte(m)));
+}
 
 void TForm1::cbPeriodClick() {}
 
 void TForm1::RadioGroupClick() {}
 
-void TForm1::TimerSetRepModeTimer() {}
+void TForm1::TimerSetRepModeTimer()
+{
+    TimerSetRepMode.stop();
+    const SensorState &s = state().sensor;
+    decode::RepModeSettings m;
+    m.freqOut = ui->cbModeFreqOut->isChecked();
+    m.fullScale = s.SensorExt.ModeFSM;
+    m.errMode = ui->cbErrMode->isChecked();
+    m.hub = ui->cbHUBonOff->isChecked();
+    m.configPortIndex = ui->cbConfigPort->currentIndex(); // none selected counts as item 0
+    m.axisScaling = s.SensorExt.MashtabAXLS;
+    m.autoRef = s.FsmAutoRef;
+    m.networkMode = ui->cbSetingProperty->isChecked();
+    WriteComand(currentAddress(), CommandTable.SET_REP_MODE, oneByte(decode::buildRepModeByte(m)));
+}
 
-void TForm1::TimerSETAVRGTimerTimer() {}
+void TForm1::TimerSETAVRGTimerTimer()
+{
+    TimerSETAVRGTimer.stop();
+    WriteComand(currentAddress(), CommandTable.SET_AVRG_TIME, oneByte(ui->SpinEdit1->value()));
+}
 
-void TForm1::TimerSetPeriodTimer() {}
+void TForm1::TimerSetPeriodTimer()
+{
+    TimerSetPeriod.stop();
+    // Positions 1 … 256 s go on the wire as 0 … 255.
+    const int position = qBound(1, ui->UpDown3->buddyPosition(), 256);
+    WriteComand(currentAddress(), CommandTable.SET_PERIOD, oneByte(position - 1));
+}
 
-void TForm1::TimerSET_REP_MODE_3Timer() {}
+void TForm1::TimerSET_REP_MODE_3Timer()
+{
+    TimerSET_REP_MODE_3.stop();
+    TimerSetRepMode.stop();
+    const quint8 mode =
+        decode::buildRepMode3Byte(state().sensor.SensorExt.RepMode3, ui->RadioGroup->itemIndex(),
+                                  ui->cbModeIncl->isChecked());
+    WriteComand(currentAddress(), CommandTable.SET_REP_MODE_3, oneByte(mode));
+}
 
-void TForm1::TimerSET_INCL_LAN_ADRTimer() {}
+void TForm1::TimerSET_INCL_LAN_ADRTimer()
+{
+    TimerSET_INCL_LAN_ADR.stop();
+    const int index = ui->cbVisableIncAdr->currentIndex();
+    if (index < 0) {
+        // No inclinometer address known: write none rather than a guessed one,
+        // and go on with the mode byte so the chain still ends with its message.
+        TimerNewAddres.start();
+        return;
+    }
+    WriteComand(currentAddress(), CommandTable.SET_INCL_LAN_ADR, oneByte(index));
+}
 
-void TForm1::TimerGETEXTPARAMTimer() {}
+void TForm1::TimerGETEXTPARAMTimer()
+{
+    TimerGETEXTPARAM.stop();
+    WriteComand(currentAddress(), CommandTable.GET_EXT_PARAM);
+}
 
-void TForm1::TimerGET_REP_MODE_3Timer() {}
+void TForm1::TimerGET_REP_MODE_3Timer()
+{
+    TimerGET_REP_MODE_3.stop();
+    WriteComand(currentAddress(), CommandTable.GET_REP_MODE_3);
+}
 
-void TForm1::TimerGET_INCL_LAN_ADRTimer() {}
+void TForm1::TimerGET_INCL_LAN_ADRTimer()
+{
+    TimerGET_INCL_LAN_ADR.stop();
+    WriteComand(currentAddress(), CommandTable.GET_INCL_LAN_ADR);
+}

@@ -37,19 +37,6 @@ void TForm1::showPage(QWidget *page)
     pc->setCurrentIndex(i);
 }
 
-int TForm1::visibleTabIndex() const
-{
-    const QTabWidget *pc = ui->PageControl;
-    const int current = pc->currentIndex();
-    if (current < 0 || !pc->isTabVisible(current))
-        return -1;
-    int index = 0;
-    for (int i = 0; i < current; ++i)
-        if (pc->isTabVisible(i))
-            ++index;
-    return index;
-}
-
 void TForm1::showVisibleTab(int index)
 {
     QTabWidget *pc = ui->PageControl;
