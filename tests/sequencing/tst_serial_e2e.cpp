@@ -56,7 +56,8 @@ private Q_SLOTS:
             Program program(world);
             TForm1 &form = program.form1();
             QTRY_VERIFY_WITH_TIMEOUT(form.port().Connected(), 3000);
-            QCOMPARE(form.statusPanel(0)->text(), QStringLiteral("COM port #7 successfully opened"));
+            QCOMPARE(form.statusPanel(0)->text(),
+                     QStringLiteral("COM port #7 successfully opened"));
 
             const QString request =
                 requestTraceText(buildRequest(BroadcastAddress, CommandTable.READ_PARAM)).trimmed();
