@@ -1,8 +1,9 @@
 #!/bin/sh
-# Builds the tool and starts it. Until the main window lands this serves the
-# virtual sensor on a pseudo-terminal and prints the device it serves.
+# Builds the tool and starts its window in demo mode: a built-in virtual sensor
+# is the first port, so F9 (or "Open") connects at once. Extra arguments are
+# passed on (e.g. --demo-model 2, --port COM3 --connect).
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 BUILD_DIR="${KV_BUILD_DIR:-build}"
-exec "$BUILD_DIR/src/app/kv-sensor-sim" "$@"
+exec "$BUILD_DIR/src/app/kv-ruzevuv" --demo "$@"

@@ -62,6 +62,8 @@ public:
     explicit PosixDeviceProvider(PortMap map = PortMap()) : m_map(std::move(map)) {}
     std::unique_ptr<SerialDevice> deviceFor(int comNumber) override;
     QList<int> portNumbers() const override { return m_map.numbers(); }
+    /// Links newly plugged serial devices (assignNewDevices).
+    void refreshPorts() override { (void)m_map.assignNewDevices(); }
     PortMap &map() { return m_map; }
 
 private:

@@ -70,4 +70,7 @@ public:
     virtual std::unique_ptr<SerialDevice> deviceFor(int comNumber) = 0;
     /// The port numbers this provider knows, ascending (for listing the ports).
     virtual QList<int> portNumbers() const { return {}; }
+    /// Called before a port scan: a provider that maps numbers to devices found
+    /// on the machine gives newly plugged devices their number here.
+    virtual void refreshPorts() {}
 };

@@ -168,6 +168,14 @@ private:
     void Timer1Timer();
     void TimerSystemTimeTimer();
     void FormClose();
+    friend class Program; // runs FormCreate while it creates the windows
+    /// Main-window creation: port list, stored settings, lists, page and timer start state.
+    void FormCreate();
+    /// The protocol named on the command line; the protocol-selection window opens it.
+    void OpenProtocolFromCommandLine(const QString &path);
+    /// The texts of the chosen language on every window of the program.
+    void applyLanguage();
+    bool m_connectAfterCheck = false; // --connect: open the port once the check passed
 
     // ---- port selection, search and polling
     Timer TimerStart;         // 1000 ms (200 ms for the first tick after opening): search
@@ -186,6 +194,13 @@ private:
     void TimerReadDataTimer();
     void TimerStartReadDateTimer();
     void TimerRepeatTimer();
+    /// Lists the ports that open in cbComNum (the port folder picks up new adapters first).
+    void CreateComPort();
+    /// Opens the port the list shows at the chosen speed; false when it did not open.
+    bool PortStart();
+    void PortStop();
+    /// The open port's device went away (adapter pulled).
+    void PortLinkLost();
 
     // ---- settings writes and read-back chain
     Timer TimerSetRepMode;       // 100 ms: SET_REP_MODE

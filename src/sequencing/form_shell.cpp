@@ -4,9 +4,12 @@
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
+#include "shell/AvtoSave_U.h"
 #include "shell/Help_Progral.h"
 #include "shell/Terminal_U.h"
 #include "shell/help_window.h"
+
+#include <QAction>
 
 namespace {
 constexpr int kShowTerminal = 156; // "&Show terminal window"
@@ -49,11 +52,27 @@ void TForm1::N5Click()
 
 void TForm1::N12Click() {}
 
-void TForm1::N16Click() {}
+void TForm1::N16Click()
+{
+    if (m_windows.settings)
+        m_windows.settings->Open(this);
+}
 
-void TForm1::English1Click() {}
+void TForm1::English1Click()
+{
+    m_state.Lang = LangEnglish;
+    applyLanguage();
+    ui->English1->setChecked(true);
+    ui->Rus1->setChecked(false);
+}
 
-void TForm1::Rus1Click() {}
+void TForm1::Rus1Click()
+{
+    m_state.Lang = LangRussian;
+    applyLanguage();
+    ui->English1->setChecked(false);
+    ui->Rus1->setChecked(true);
+}
 
 void TForm1::N10Click()
 {

@@ -1,26 +1,269 @@
-// TForm1: Port selection, device search, reply watchdog and polling.
-// The handlers are connected in TForm1::connectHandlers(); their procedures come
-// with the issue that builds this subsystem.
+// TForm1: port selection, device search, reply watchdog and polling.
+//
+// Connection states: port closed (port group and logo shown) -> searching
+// (READ_PARAM to the all-devices address, 200 ms after the open and then every
+// second) -> connected (the dispatcher stops the search and starts DATA_READ
+// polling) -> link lost (no usable reply for 3 s: port group, logo and the busy
+// animation come back, the live values drop to zero, the search resumes).
 
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
-void TForm1::Button1Click() {}
+#include "common/dialogs.h"
+#include "link/frame.h"
+#include "sensor/decode.h"
+#include "sequencing/startup_rules.h"
 
-void TForm1::COM1Click() {}
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
 
-void TForm1::COM2Click() {}
+namespace {
 
-void TForm1::cbRTSClick() {}
+enum : int {
+    TextChoosePort = 208,
+    TextPortOpened = 302, // + n + TextPortOpenedEnd
+    TextPortOpenedEnd = 304,
+    TextPortError = 306, // + n
+    TextPortClosed = 308,
+};
 
-void TForm1::cbDTRClick() {}
+/// What to tell the user when the device exists but the user may not open it.
+QString permissionText(const QString &device, int Lang)
+{
+    if (Lang == LangRussian)
+        return QStringLiteral("Нет доступа к порту %1.\rДобавьте пользователя в группу dialout "
+                              "(sudo usermod -aG dialout $USER), затем выйдите из системы и "
+                              "войдите снова.")
+            .arg(device);
+    return QStringLiteral("No permission to open %1.\rAdd your user to the dialout group "
+                          "(sudo usermod -aG dialout $USER), then log out and in again.")
+        .arg(device);
+}
 
-void TForm1::TimerStartTimer() {}
+template <class W> void setTextOf(QWidget *window, const char *name, const QString &text)
+{
+    if (auto *w = window->findChild<W *>(QLatin1String(name)))
+        w->setText(text);
+}
 
-void TForm1::TimerResetTimer() {}
+} // namespace
 
-void TForm1::TimerReadDataTimer() {}
+void TForm1::CreateComPort()
+{
+    DeviceProvider *provider = m_world.ports;
+    if (!provider)
+        return;
+    provider->refreshPorts();
+    // The scan opens each device on its own, so the open port stays untouched;
+    // it is ours, so it is listed as it is.
+    const LineSettings settings = FPort.ComProp().lineSettings();
+    // The numbers the provider knows, in its order (the demo sensor first);
+    // a provider that cannot list them is asked for every number.
+    QList<int> numbers = provider->portNumbers();
+    if (numbers.isEmpty())
+        for (int n = 1; n <= 255; ++n)
+            numbers << n;
+    for (int n : numbers) {
+        if (n < 1 || n > 255)
+            continue;
+        bool opens = FPort.Connected() && FPort.ComNumber() == n;
+        if (!opens) {
+            std::unique_ptr<SerialDevice> device = provider->deviceFor(n);
+            if (!device)
+                continue;
+            OpenError error;
+            opens = device->open(settings, &error);
+            if (opens)
+                device->close();
+        }
+        if (opens)
+            ui->cbComNum->addItem(QStringLiteral("COM%1").arg(n));
+    }
+}
 
-void TForm1::TimerStartReadDateTimer() {}
+void TForm1::Button1Click()
+{
+    ui->cbComNum->clear();
+    CreateComPort();
+    if (ui->cbComNum->count() > 0)
+        ui->cbComNum->setCurrentIndex(0);
+    ui->cbComNum->setFocus();
+}
 
-void TForm1::TimerRepeatTimer() {}
+void TForm1::COM1Click()
+{
+    TimerStart.setInterval(200);
+    m_sInd->setVisible(true);
+    if (ui->cbComNum->currentText().isEmpty()) {
+        m_sInd->setVisible(false);
+        m_dialogs->show(m_state.text(TextChoosePort));
+        activateWindow();
+        return;
+    }
+    if (!PortStart())
+        return;
+
+    ui->COM1->setEnabled(false);
+    ui->COM2->setEnabled(true);
+    TimerStart.start();
+    ui->cbComNum->setEnabled(false);
+    ui->bbNewAdres->setEnabled(true);
+    ui->PageControl->setVisible(true);
+    ui->GroupBox5->setVisible(false);
+    ui->Image->setVisible(false);
+    ui->bbDublComOpen->setEnabled(false);
+    ui->bbDublComClose->setEnabled(true);
+    TimerWriteDataParam.start();
+}
+
+bool TForm1::PortStart()
+{
+    FPort.Close();
+    // A text that names no number leaves the previous port number.
+    if (const std::optional<int> n = portNumberFromText(ui->cbComNum->currentText()))
+        FPort.setComNumber(*n);
+
+    std::optional<TBaudRate> rate = baudRateForSpeedIndex(ui->cbSpeedCom->currentIndex());
+    if (!rate) {
+        rate = br19200;
+        ui->cbSpeedCom->setCurrentIndex(DefaultSpeedIndex);
+    }
+    FPort.ComProp().BaudRate = *rate;
+
+    FPort.Open();
+    const int n = FPort.ComNumber();
+    if (!FPort.Connected()) {
+        const OpenError error = FPort.lastOpenError();
+        // The closed state first, so its "Port closed" does not hide why the open failed.
+        COM2Click();
+        statusPanel(0)->setText(m_state.text(TextPortError) + QString::number(n));
+        if (error.kind == OpenError::Permission)
+            m_dialogs->message(permissionText(error.device, m_state.Lang), MsgIcon::Error);
+        return false;
+    }
+    statusPanel(0)->setText(m_state.text(TextPortOpened) + QString::number(n) +
+                            m_state.text(TextPortOpenedEnd));
+    FPort.onLinkLost = [this] { PortLinkLost(); };
+    FPort.setReadActive(true);
+    return true;
+}
+
+void TForm1::COM2Click()
+{
+    Button10Click();
+    PortStop();
+
+    m_sInd->setVisible(false);
+    ui->PageControl->setCurrentIndex(0);
+    ui->COM1->setEnabled(true);
+    ui->COM2->setEnabled(false);
+    ui->cbComNum->setEnabled(true);
+    ui->bbNewAdres->setEnabled(false);
+
+    TimerStart.stop();
+    TimerWriteDataParam.stop();
+    TimerReadData.stop();
+    TimerReset.stop();
+    ui->Animate->setActive(false);
+    ui->Animate->setVisible(false);
+
+    ui->PageControl->setVisible(false);
+    ui->GroupBox5->setVisible(true);
+    TimerStartWindows.start();
+
+    ui->bbDublComOpen->setEnabled(true);
+    ui->bbDublComClose->setEnabled(false);
+    ui->Image->setVisible(true);
+}
+
+void TForm1::PortStop()
+{
+    FPort.Close();
+    statusPanel(0)->setText(m_state.text(TextPortClosed));
+}
+
+void TForm1::PortLinkLost()
+{
+    // The device is gone and the port has closed itself. The search and the
+    // watchdog go on (their writes fail), so the window reaches the link-loss
+    // state as with a silent sensor; Open is offered again for when the
+    // adapter is back.
+    statusPanel(0)->setText(m_state.text(TextPortClosed));
+    ui->COM1->setEnabled(true);
+    ui->bbDublComOpen->setEnabled(true);
+    ui->cbComNum->setEnabled(true);
+}
+
+void TForm1::cbRTSClick()
+{
+    // The crossed fields: the box named RTS drives the RTS line through EnableDTR.
+    FPort.ComProp().EnableDTR = ui->cbRTS->isChecked();
+}
+
+void TForm1::cbDTRClick()
+{
+    FPort.ComProp().EnableRTS = ui->cbDTR->isChecked();
+}
+
+void TForm1::TimerStartTimer()
+{
+    TimerStart.setInterval(1000);
+    WriteComand(BroadcastAddress, CommandTable.READ_PARAM);
+    TimerReset.start();
+}
+
+void TForm1::TimerResetTimer()
+{
+    // The poller cleared the reply store before its request, so the live values
+    // decode as zeros.
+    const decode::ReadDataResult live =
+        decode::ReadData(m_state.link.replyBytes(), m_state.link.CrcError,
+                         ui->cbFlesh->currentIndex(), m_state.number);
+    if (!live.skipped) {
+        live.applyTo(m_state.sensor);
+        setTextOf<QLabel>(this, "lbT", live.lbT);
+        setTextOf<QLineEdit>(this, "edTetmo1", live.edTetmo1);
+        setTextOf<QLabel>(this, "lbN", live.lbN);
+        setTextOf<QLineEdit>(this, "edN", live.edN);
+        setTextOf<QLineEdit>(this, "edCCod", live.edCCod);
+        setTextOf<QLabel>(this, "lbC", live.lbC);
+        setTextOf<QLabel>(this, "lbProc", live.lbProc);
+        setTextOf<QLabel>(this, "lbRuhProc", live.lbRuhProc);
+        setTextOf<QLineEdit>(this, "edCProc", live.edCProc);
+        setTextOf<QLineEdit>(this, "edC", live.edC);
+    }
+
+    TimerErrorWrite.stop();
+    TimerReset.setInterval(3000);
+    ui->Animate->setActive(true);
+    ui->Animate->setVisible(true);
+    TimerReadData.stop();
+    TimerStart.start();
+    ui->PageControl->setCurrentWidget(ui->TabSheet3);
+    ui->PageControl->setVisible(false);
+    ui->GroupBox5->setVisible(true);
+    ui->Image->setVisible(true);
+}
+
+void TForm1::TimerReadDataTimer()
+{
+    WriteComand(currentAddress(), CommandTable.DATA_READ);
+    TimerReset.start();
+    m_state.link.ClearReply();
+}
+
+void TForm1::TimerStartReadDateTimer()
+{
+    TimerStartReadDate.stop();
+    TimerReadData.setInterval(1000);
+    TimerReadData.start();
+}
+
+void TForm1::TimerRepeatTimer()
+{
+    bbCalibrationClick();
+    TimerRepeat.stop();
+}

@@ -10,8 +10,10 @@
 Program::Program(const ProgramWorld &world) : m_world(world)
 {
     Q_ASSERT(world.scheduler && world.dialogs && world.ports && world.settings);
-    // Windows in their creation order: main window, terminal, settings, About.
+    // Windows in their creation order: main window, terminal, settings, About;
+    // each runs its own creation handler as it is made.
     m_form1 = std::make_unique<TForm1>(state, m_world);
+    m_form1->FormCreate();
     m_terminal = std::make_unique<TForm3>();
     m_form7 = std::make_unique<TForm7>(*m_world.settings, m_world.dialogs);
     m_about = std::make_unique<TAboutBox>(m_form1.get());
@@ -19,6 +21,8 @@ Program::Program(const ProgramWorld &world) : m_world(world)
 
     state.link.setTrace(m_terminal.get());
     m_form1->setWindows({m_terminal.get(), m_form7.get(), m_about.get(), m_help.get()});
+    // The last window's creation puts the interface language on every window.
+    m_form1->applyLanguage();
 }
 
 Program::~Program()

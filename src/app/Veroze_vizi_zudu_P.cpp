@@ -1,0 +1,204 @@
+// kv-ruzevuv: the service tool's window program. It wires the real world (the
+// Qt event loop, real message boxes, the per-user settings store, the port
+// folder) and creates the program's windows; --demo adds a built-in virtual
+// sensor as the first port so the whole window can be tried without hardware.
+
+#include "common/qt_dialogs.h"
+#include "common/scheduler.h"
+#include "link/port_map.h"
+#include "sequencing/Veroze_vizi_zudu_U.h"
+#include "sequencing/program.h"
+#include "sequencing/startup_rules.h"
+#include "shell/fms_parameter.h"
+#include "shell/settings_store.h"
+#include "sim/virtual_port.h"
+#include "sim/virtual_sensor.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QPixmap>
+#include <QTimer>
+#include <QUrl>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+/// The real ports of the port folder, with the demo sensor listed first under a
+/// number that no link of the folder uses.
+class DemoDeviceProvider final : public DeviceProvider {
+public:
+    DemoDeviceProvider(VirtualSensor &sensor, Scheduler &scheduler, PortMap map)
+        : m_real(std::move(map)), m_sensor(sensor), m_scheduler(scheduler)
+    {
+        chooseDemoNumber();
+    }
+
+    std::unique_ptr<SerialDevice> deviceFor(int comNumber) override
+    {
+        if (comNumber == m_demo->comNumber())
+            return m_demo->deviceFor(comNumber);
+        return m_real.deviceFor(comNumber);
+    }
+    QList<int> portNumbers() const override
+    {
+        QList<int> out{m_demo->comNumber()};
+        for (int n : m_real.portNumbers())
+            if (n != m_demo->comNumber())
+                out << n;
+        return out;
+    }
+    void refreshPorts() override
+    {
+        m_real.refreshPorts();
+        // A newly linked adapter may have taken the demo's number: move the demo.
+        if (m_real.portNumbers().contains(m_demo->comNumber()))
+            chooseDemoNumber();
+    }
+
+private:
+    void chooseDemoNumber()
+    {
+        const QList<int> used = m_real.portNumbers();
+        int n = 1;
+        while (n < MaxComNumber && used.contains(n))
+            ++n;
+        m_demo = std::make_unique<VirtualDeviceProvider>(m_sensor, m_scheduler, n);
+    }
+
+    PosixDeviceProvider m_real;
+    VirtualSensor &m_sensor;
+    Scheduler &m_scheduler;
+    std::unique_ptr<VirtualDeviceProvider> m_demo;
+};
+
+bool haveDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+           !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+/// Tool tips stay up for 30 s, long enough to read the longer hints.
+void setToolTipPause(QWidget *window)
+{
+    window->setToolTipDuration(30000);
+    for (QWidget *w : window->findChildren<QWidget *>())
+        w->setToolTipDuration(30000);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const StartOptions options = parseStartOptions(arguments);
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "kv-ruzevuv: %s\n%s", qPrintable(options.error),
+                     qPrintable(startUsageText()));
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(qPrintable(startUsageText()), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("%s %s\n", qPrintable(ProgramTitle), qPrintable(ProgramVersion));
+        return 0;
+    }
+    if (!haveDisplay()) {
+        std::fputs("kv-ruzevuv: no display to open the window on.\n"
+                   "Start it from a desktop session, or without one run it under a virtual\n"
+                   "display:  xvfb-run -a kv-ruzevuv --demo\n"
+                   "or without any window system:  QT_QPA_PLATFORM=offscreen kv-ruzevuv\n",
+                   stderr);
+        return 1;
+    }
+
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kv-ruzevuv"));
+    QCoreApplication::setApplicationVersion(ProgramVersion);
+
+    QtScheduler scheduler;
+    QtDialogs dialogs;
+    SettingsStore settings(SettingsStore::defaultPath());
+
+    VirtualSensorOptions demoOptions;
+    demoOptions.model = quint8(options.demoModel);
+    demoOptions.firmware = quint8(options.demoFirmware);
+    demoOptions.physics.noiseCounts = 3;
+    VirtualSensor demoSensor(&scheduler, demoOptions);
+    std::unique_ptr<DeviceProvider> ports;
+    if (options.demo)
+        ports = std::make_unique<DemoDeviceProvider>(demoSensor, scheduler, PortMap());
+    else
+        ports = std::make_unique<PosixDeviceProvider>(PortMap());
+
+    ProgramWorld world;
+    world.scheduler = &scheduler;
+    world.dialogs = &dialogs;
+    world.ports = ports.get();
+    world.settings = &settings;
+    world.arguments = arguments;
+    world.fmsSearchDirs = FmsParameter::defaultSearchDirs();
+    world.openDocument = [](const QString &path) {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    };
+
+    auto program = std::make_unique<Program>(world);
+    TForm1 &form = program->form1();
+    dialogs.setParent(&form);
+    for (QWidget *w : QApplication::topLevelWidgets())
+        setToolTipPause(w);
+
+    // The demo tank fills and empties slowly, so the live values keep changing.
+    QTimer pourer;
+    if (options.demo) {
+        demoSensor.pour(0.5);
+        QObject::connect(&pourer, &QTimer::timeout, &app, [&demoSensor] {
+            const double litres = demoSensor.fuelLitres();
+            const double full = demoSensor.physics().tankLitres;
+            if (litres >= full * 0.95 && demoSensor.pourRate() > 0)
+                demoSensor.pour(-0.5);
+            else if (litres <= full * 0.05 && demoSensor.pourRate() < 0)
+                demoSensor.pour(0.5);
+        });
+        pourer.start(1000);
+    }
+
+    // Closing the main window ends the program, whatever else is open.
+    struct CloseWatch : QObject {
+        using QObject::QObject;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            if (e->type() == QEvent::Close)
+                QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            return false;
+        }
+    } closeWatch;
+    form.installEventFilter(&closeWatch);
+
+    // For people checking the window without a screen: KV_GRAB_PNG=file saves a
+    // picture of the main window KV_GRAB_AFTER_MS (3000) after start and ends.
+    const QString grabFile = qEnvironmentVariable("KV_GRAB_PNG");
+    if (!grabFile.isEmpty()) {
+        bool ok = false;
+        int after = qEnvironmentVariableIntValue("KV_GRAB_AFTER_MS", &ok);
+        if (!ok || after < 0)
+            after = 3000;
+        QTimer::singleShot(after, &app, [&form, grabFile] {
+            if (!form.grab().save(grabFile))
+                std::fprintf(stderr, "kv-ruzevuv: cannot write %s\n", qPrintable(grabFile));
+            form.close();
+        });
+    }
+
+    form.show();
+    const int rc = app.exec();
+    form.removeEventFilter(&closeWatch);
+    program.reset();
+    return rc;
+}
