@@ -43,11 +43,6 @@ QString permissionText(const QString &device, int Lang)
         .arg(device);
 }
 
-template <class W> void setTextOf(QWidget *window, const char *name, const QString &text)
-{
-    if (auto *w = window->findChild<W *>(QLatin1String(name)))
-        w->setText(text);
-}
 
 } // namespace
 
@@ -219,22 +214,7 @@ void TForm1::TimerResetTimer()
 {
     // The poller cleared the reply store before its request, so the live values
     // decode as zeros.
-    const decode::ReadDataResult live =
-        decode::ReadData(m_state.link.replyBytes(), m_state.link.CrcError,
-                         ui->cbFlesh->currentIndex(), m_state.number);
-    if (!live.skipped) {
-        live.applyTo(m_state.sensor);
-        setTextOf<QLabel>(this, "lbT", live.lbT);
-        setTextOf<QLineEdit>(this, "edTetmo1", live.edTetmo1);
-        setTextOf<QLabel>(this, "lbN", live.lbN);
-        setTextOf<QLineEdit>(this, "edN", live.edN);
-        setTextOf<QLineEdit>(this, "edCCod", live.edCCod);
-        setTextOf<QLabel>(this, "lbC", live.lbC);
-        setTextOf<QLabel>(this, "lbProc", live.lbProc);
-        setTextOf<QLabel>(this, "lbRuhProc", live.lbRuhProc);
-        setTextOf<QLineEdit>(this, "edCProc", live.edCProc);
-        setTextOf<QLineEdit>(this, "edC", live.edC);
-    }
+    ReadData();
 
     TimerErrorWrite.stop();
     TimerReset.setInterval(3000);
@@ -260,6 +240,7 @@ void TForm1::TimerStartReadDateTimer()
     TimerStartReadDate.stop();
     TimerReadData.setInterval(1000);
     TimerReadData.start();
+    m_state.ProbeDetectActive = false;
 }
 
 void TForm1::TimerRepeatTimer()

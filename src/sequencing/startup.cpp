@@ -45,6 +45,7 @@ void TForm1::FormCreate()
     const StartOptions options = parseStartOptions(m_world.arguments);
 
     CreateComPort();
+    m_state.CalStepArmed = false; // no zero-search step is pending
     resize(467, height());
     if (ui->cbComNum->count() > 0)
         ui->cbComNum->setCurrentIndex(0);

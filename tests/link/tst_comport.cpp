@@ -386,7 +386,8 @@ private Q_SLOTS:
         QVERIFY(!port.hasReader());
         QTest::qWait(100); // a hung-up tty stays readable: no further reports may come
         QCOMPARE(lost, 1);
-        QVERIFY(!port.Connect()); // the slave end is gone with its master
+        // (Not re-opened here: another test process may be handed the same
+        // /dev/pts number at once, so the stale link could open a live tty.)
     }
 
     void handlerMayClosePortFromInsideTheHandOver()
