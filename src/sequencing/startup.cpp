@@ -227,4 +227,8 @@ void TForm1::applyLanguage()
         if (w)
             all << w;
     Language_Ref(all, m_state.Lang);
+    // The pass writes N5's "show" caption; while the terminal is up it must
+    // offer to hide it instead.
+    if (m_windows.terminal && m_windows.terminal->isVisible())
+        ui->N5->setText(m_state.text(310));
 }

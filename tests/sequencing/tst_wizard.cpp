@@ -14,6 +14,7 @@
 #include "shell/Terminal_U.h"
 #include "shell/help_window.h"
 #include "shell/language_ref.h"
+#include "shell/lang_table.h"
 #include "support/program_harness.h"
 
 #include <QAction>
@@ -457,6 +458,11 @@ private Q_SLOTS:
         QCOMPARE(terminal.frameGeometry().left(),
                  m_form->frameGeometry().left() + m_form->frameGeometry().width());
         QCOMPARE(terminal.frameGeometry().top(), m_form->frameGeometry().top());
+
+        action("Rus1")->trigger(); // the language pass keeps the "hide" offer
+        QCOMPARE(n5->text(), LangText(310, 1));
+        action("English1")->trigger();
+        QCOMPARE(n5->text(), QStringLiteral("Hide terminal windows"));
 
         click("bbReadSN"); // a request frame in the trace
         m_h->clock.advance(50);
