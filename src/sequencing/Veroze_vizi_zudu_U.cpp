@@ -162,6 +162,14 @@ void TForm1::registerTimers()
                 &TimerReadCalData,
                 &TimerReadAzimuth,
                 &TimerReadInclinometerData};
+    // The one-shot links of the request chains: each sends one request when it fires.
+    m_chainTimers = {&TimerSetRepMode,        &TimerSETAVRGTimer,         &TimerSetPeriod,
+                     &TimerSET_REP_MODE_3,    &TimerSET_INCL_LAN_ADR,     &TimerNewAddres,
+                     &TimerGETEXTPARAM,       &TimerGET_REP_MODE_3,       &TimerGET_INCL_LAN_ADR,
+                     &TimerDACOFF,            &TimerContZL,               &TimerReadDateLenthZond,
+                     &TimerSETFSMOffset,      &TimerSETFSMScale,          &TimerWriteSetFSMCalcParam,
+                     &TimerReadFSM_CALC_PARAM, &TimerReadAxsK,            &TimerReadCalData,
+                     &TimerReadAzimuth};
     TimerStartWindows.setHandler([this] { TimerStartWindowsTimer(); });
     TimerSetProtocol.setHandler([this] { TimerSetProtocolTimer(); });
     Timer1.setHandler([this] { Timer1Timer(); });

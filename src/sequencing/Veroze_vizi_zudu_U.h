@@ -92,6 +92,9 @@ public:
     /// Every timer of the window by its name (nullptr when there is none).
     Timer *timer(const QString &name) const;
     const QVector<Timer *> &timers() const { return m_timers; }
+    /// The one-shot links of the request chains (identity read-back, settings
+    /// writes, scale, probe, inclinometer): each sends one request when it fires.
+    const QVector<Timer *> &chainTimers() const { return m_chainTimers; }
 
     Scheduler *scheduler() const { return m_scheduler; }
     Dialogs *dialogs() const { return m_dialogs; }
@@ -118,6 +121,7 @@ private:
     Lamp *m_sInd = nullptr;
     QActionGroup *m_viewGroup = nullptr;
     QVector<Timer *> m_timers;
+    QVector<Timer *> m_chainTimers;
     bool m_userTabChange = false; // set by a tab-bar click, read by the page change
 
     // ---- reply dispatcher (link layer hands accepted replies to the window)

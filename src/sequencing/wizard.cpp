@@ -71,26 +71,7 @@ bool TForm1::requestSlotFree() const
 {
     // A chain link armed to fire would put its request next to ours, and a
     // reply to it would be taken for ours (a reply is recognised by its length).
-    const Timer *const chain[] = {&TimerSetRepMode,
-                                  &TimerSETAVRGTimer,
-                                  &TimerSetPeriod,
-                                  &TimerSET_REP_MODE_3,
-                                  &TimerSET_INCL_LAN_ADR,
-                                  &TimerNewAddres,
-                                  &TimerGETEXTPARAM,
-                                  &TimerGET_REP_MODE_3,
-                                  &TimerGET_INCL_LAN_ADR,
-                                  &TimerDACOFF,
-                                  &TimerContZL,
-                                  &TimerReadDateLenthZond,
-                                  &TimerSETFSMOffset,
-                                  &TimerSETFSMScale,
-                                  &TimerWriteSetFSMCalcParam,
-                                  &TimerReadFSM_CALC_PARAM,
-                                  &TimerReadAxsK,
-                                  &TimerReadCalData,
-                                  &TimerReadAzimuth};
-    for (const Timer *t : chain)
+    for (const Timer *t : m_chainTimers)
         if (t->enabled())
             return false;
     return m_lastRequestMs < 0 || m_scheduler->nowMs() - m_lastRequestMs >= kRequestSlotMs;

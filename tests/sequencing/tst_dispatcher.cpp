@@ -36,26 +36,6 @@ namespace {
 
 constexpr quint8 READ_PARAM = CommandTable.READ_PARAM;
 
-/// The chain timers of the dispatcher (every one-shot link of a chain).
-const QStringList ChainTimers = {"TimerGETEXTPARAM",
-                                 "TimerGET_REP_MODE_3",
-                                 "TimerGET_INCL_LAN_ADR",
-                                 "TimerSET_INCL_LAN_ADR",
-                                 "TimerSET_REP_MODE_3",
-                                 "TimerNewAddres",
-                                 "TimerSetRepMode",
-                                 "TimerSetPeriod",
-                                 "TimerSETAVRGTimer",
-                                 "TimerReadDateLenthZond",
-                                 "TimerContZL",
-                                 "TimerReadCalData",
-                                 "TimerReadFSM_CALC_PARAM",
-                                 "TimerReadAxsK",
-                                 "TimerSETFSMOffset",
-                                 "TimerSETFSMScale",
-                                 "TimerWriteSetFSMCalcParam",
-                                 "TimerReadAzimuth"};
-
 float floatOf(const QByteArray &bytes, int offset)
 {
     quint32 bits = 0;
@@ -145,8 +125,8 @@ class TstDispatcher : public QObject {
 
     bool anyChainTimerRunning()
     {
-        for (const QString &name : ChainTimers)
-            if (m_h->form().timer(name)->enabled())
+        for (const Timer *t : m_h->form().chainTimers())
+            if (t->enabled())
                 return true;
         return false;
     }
