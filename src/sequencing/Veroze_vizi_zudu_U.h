@@ -179,6 +179,9 @@ private:
     void OpenProtocolFromCommandLine(const QString &path);
     /// The texts of the chosen language on every window of the program.
     void applyLanguage();
+    /// Writes the resolution group's items in the current language (the texts
+    /// of Label31, Label33, Label100, Label101, which the language pass keeps).
+    void relabelResolutionItems();
     bool m_connectAfterCheck = false; // --connect: open the port once the check passed
 
     // ---- port selection, search and polling

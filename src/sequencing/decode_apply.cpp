@@ -173,6 +173,7 @@ void TForm1::ReadSN()
     ui->Panel19->setVisible(r.wideResolution);
     ui->RadioGroup->setColumns(r.radioGroupColumns);
     ui->RadioGroup->setItems(r.radioGroupItems);
+    relabelResolutionItems();
     ui->RadioGroup->setItemIndex(r.radioGroupIndex);
     ui->cbModeIncl->setVisible(r.wideResolution);
     ui->Label99->setVisible(r.wideResolution);

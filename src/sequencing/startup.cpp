@@ -231,4 +231,16 @@ void TForm1::applyLanguage()
     // offer to hide it instead.
     if (m_windows.terminal && m_windows.terminal->isVisible())
         ui->N5->setText(m_state.text(310));
+    relabelResolutionItems();
+}
+
+void TForm1::relabelResolutionItems()
+{
+    const QLabel *captions[] = {ui->Label31, ui->Label33, ui->Label100, ui->Label101};
+    QStringList items;
+    for (int i = 0; i < ui->RadioGroup->count() && i < 4; ++i)
+        items << captions[i]->text();
+    const int keep = ui->RadioGroup->itemIndex();
+    ui->RadioGroup->setItems(items);
+    ui->RadioGroup->setItemIndex(keep);
 }

@@ -83,6 +83,9 @@ const QList<Row> kRows = {
     {"TForm1", "Label40", P::Text, 82},
     {"TForm1", "Label46", P::Text, 64},
     {"TForm1", "Label47", P::Text, 436},
+    // The probe group of the information page has no text of its own in the
+    // table; it shares the probe-constants window's group caption.
+    {"TForm1", "GroupBox100", P::Text, 174},
     {"TForm1", "Label41", P::Text, 434},
     {"TForm1", "BitBtn3", P::Text, 438},
     {"TForm1", "N20", P::Text, 448},
@@ -123,6 +126,10 @@ const QList<Row> kRows = {
     {"TForm1", "BitBtn5", P::Text, 472},
     {"TForm1", "BitBtn6", P::Text, 472},
     {"TForm1", "BitBtn7", P::Text, 472},
+    // "Next" on the calibration page and the scale page's current-C group
+    // take the texts their neighbours use.
+    {"TForm1", "BitBtn8", P::Text, 472},
+    {"TForm1", "grpCurrentC", P::Text, 80},
     {"TForm1", "BitBtn4", P::Text, 472},
     {"TForm1", "BitBtn9", P::Text, 474},
     {"TForm1", "BitBtn10", P::Text, 474},
