@@ -115,6 +115,14 @@ class TstUserWalk : public QObject {
         } else if (p == QLatin1String("TabSheet1")) {
             QCOMPARE(ui->cbDublSetingAdres->currentText(), QStringLiteral("7"));
             QCOMPARE(ui->cbSpeedUart->currentText(), QStringLiteral("19200"));
+            // The resolution captions appear once, on the radio items.
+            const QList<QAbstractButton *> items =
+                ui->RadioGroup->findChildren<QAbstractButton *>();
+            QCOMPARE(items.size(), firmware == 0x83 ? 4 : 2);
+            for (QAbstractButton *item : items)
+                for (QLabel *l : ui->TabSheet1->findChildren<QLabel *>())
+                    QVERIFY2(!l->isVisibleTo(ui->TabSheet1) || l->text() != item->text(),
+                             qPrintable(l->objectName()));
         } else if (p == QLatin1String("TabSheet5")) {
             QCOMPARE(ui->seUpVal->value(), 12000);
             QCOMPARE(ui->seDownVal->value(), 50000);
