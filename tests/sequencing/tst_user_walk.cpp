@@ -194,6 +194,44 @@ private Q_SLOTS:
             cleanup();
         }
     }
+
+    // While fuel is poured, the information page shows each poll's level code
+    // and its litres within half a second, on the 500 ms refresh.
+    void liveValuesFollowThePour()
+    {
+        connect(0x53, 49, LangEnglish);
+        m_h->state().CurrentProtocolFile = m_h->dir.filePath(QStringLiteral("tank.kvi"));
+        m_h->state().ProtocolData.UserPoints = {{0, 0, 0.0}, {1, 4095, 100.0}};
+        m_h->sensor.pour(10.0);
+        QStringList shownN;
+        for (int t = 0; t < 12; ++t) {
+            m_h->clock.advance(500);
+            const int n = m_h->state().sensor.SensorParam.Val_N;
+            QCOMPARE(ui->Label37->text(), QString::number(n));
+            QCOMPARE(ui->Label38->text(),
+                     QString::number(n * 100.0 / 4095, 'f', 1).replace(u'.', u','));
+            if (!shownN.contains(ui->Label37->text()))
+                shownN << ui->Label37->text();
+        }
+        QVERIFY2(shownN.size() >= 5, qPrintable(shownN.join(u' ')));
+    }
+
+    // Polling runs on every page but the general parameters.
+    void pollingRunsOnThePages()
+    {
+        connect(0x83, 178, LangRussian);
+        for (const char *button : {"BitBtn5", "BitBtn6", "BitBtn20", "BitBtn22", "BitBtn19"}) {
+            m_h->form().findChild<QPushButton *>(QLatin1String(button))->click();
+            m_h->clock.advance(600);
+            m_h->sensor.clearRequests();
+            m_h->clock.advance(3000);
+            const int polls = int(m_h->commandsHeard().count(CommandTable.DATA_READ));
+            if (page() == QLatin1String("TabSheet1"))
+                QCOMPARE(polls, 0);
+            else
+                QVERIFY2(polls >= 2, qPrintable(page()));
+        }
+    }
 };
 
 QTEST_MAIN(TstUserWalk)
