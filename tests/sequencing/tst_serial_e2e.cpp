@@ -1,8 +1,8 @@
 // The window over the real serial path: kv-sensor-sim serves a sensor on a
 // pseudo-terminal linked as COM7 in a port folder; the program, started with
 // "--port COM7 --connect" on the real event-loop clock, opens it after the
-// start-up check and its search request reaches the sensor, whose reply
-// comes back through the real port.
+// start-up check; its search request reaches the sensor, the reply comes
+// back through the real port, and the identity read-back and polling follow.
 
 #include "common/dialogs.h"
 #include "common/scheduler.h"
@@ -16,6 +16,7 @@
 
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -62,8 +63,25 @@ private Q_SLOTS:
             const QString request =
                 requestTraceText(buildRequest(BroadcastAddress, CommandTable.READ_PARAM)).trimmed();
             QTRY_VERIFY_WITH_TIMEOUT(program.terminal().traceText().contains(request), 3000);
-            // The 22-byte identity reply arrives through the pseudo-terminal.
-            QTRY_VERIFY_WITH_TIMEOUT(program.terminal().traceText().contains("=> 3E"), 3000);
+            // The 22-byte identity reply arrives through the pseudo-terminal, the
+            // identity read-back chain follows and polling starts.
+            const QString poll =
+                requestTraceText(buildRequest(1, CommandTable.DATA_READ)).trimmed();
+            QTRY_VERIFY_WITH_TIMEOUT(program.terminal().traceText().contains(poll), 5000);
+            QList<quint8> sent; // command bytes of the requests, polls left out
+            for (const QString &line : program.terminal().traceText().split('\n')) {
+                const QStringList f = line.trimmed().split(' ', Qt::SkipEmptyParts);
+                if (f.size() >= 4 && f[0] == QLatin1String("<=")) {
+                    const quint8 c = quint8(f[3].toUInt(nullptr, 16));
+                    if (c != CommandTable.DATA_READ)
+                        sent << c;
+                }
+            }
+            const QList<quint8> chain{CommandTable.READ_PARAM, CommandTable.READ_SOND_LEN,
+                                      CommandTable.GET_EXT_PARAM, CommandTable.GET_FSM_CALC_PARAM,
+                                      CommandTable.GET_AXIS_K};
+            QCOMPARE(sent.mid(0, chain.size()), chain);
+            QCOMPARE(form.findChild<QLineEdit *>("meSN")->text(), QStringLiteral("123456"));
             QVERIFY(dialogs.shown().isEmpty());
             form.close();
         }
