@@ -52,7 +52,9 @@ void Timer::tick()
     if (!m_enabled)
         return;
     arm(); // next period counts from now; the handler may stop or re-time it
+    // Only a handler that ran counts: a timer nobody handles has not fired.
+    if (!m_handler)
+        return;
     ++m_fired;
-    if (m_handler)
-        m_handler();
+    m_handler();
 }

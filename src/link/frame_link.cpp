@@ -94,11 +94,16 @@ void FrameLink::FPortReadPacket(const char *packet, int size, quint32 errCode)
     qCDebug(lcLinkHex) << "=> chunk" << QByteArray(packet, qMax(size, 0)).toHex(' ') << "buffer"
                        << n;
 
+    // A reply starts with ">". Anything else (line noise, or our own request
+    // echoed by a two-wire RS-485 adapter, which has the right CRC and may have
+    // the expected length) is thrown away, never dispatched.
     if (quint8(RxBytes[0]) != ReplyLead || n > MaxReplyAccumulation) {
         RxBuffer.clear();
         if (m_trace)
             m_trace->addLine(DiscardMarker);
         FrameError = true;
+        qCDebug(lcLink, "%d received bytes discarded: not a reply", n);
+        return;
     }
 
     if (n == ExpectedReplyLength) {

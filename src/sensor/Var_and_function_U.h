@@ -9,6 +9,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <array>
+#include <cmath>
 #include <optional>
 
 /// Kept for layout; the tool never fills or reads it.
@@ -114,6 +115,15 @@ bool isFullFeatureModel(int code);
 bool isDualAddressModel(int code);
 /// Codes 178 and 182: the only dual-address models with a port assignment.
 bool hasPortAssignment(int code);
+
+// ---- Output conversions -----------------------------------------------------
+
+/// The frequency output in whole hertz for capacitance code C: 500 Hz at
+/// C = 0, 1500 Hz at C = 65535.
+inline int frequencyFromCode(double C)
+{
+    return int(std::floor(C / 65.535 + 500));
+}
 
 // ---- Probe range table -----------------------------------------------------
 

@@ -357,7 +357,7 @@ ReadDataResult ReadData(const QByteArray &reply, bool crcErrorOnEntry, int probe
         r.ruhProcBlink = C > g.highWarning;
     }
 
-    r.edFreq = int(std::floor(C / 65.535 + 500));
+    r.edFreq = frequencyFromCode(C);
 
     GaugeLayout &gl = r.gauges;
     if (probeClassIndex == 6) {
@@ -438,7 +438,7 @@ ReadSounLenResult ReadSounLen(const QByteArray &reply, const TextLookup &text)
     if (t)
         r.SondLen = *t;
     else
-        r.SondLen = text ? text(LangNotAvailable) : QString();
+        r.SondLen = text ? text(Txt::NotAvailable) : QString();
     return r;
 }
 
@@ -500,10 +500,10 @@ OutputScaleEditors outputScaleEditors(const SensorState &state)
     e.seFSMScale = ext.FSMScale;
     e.seUpNCode = int(std::floor(e.seUpVal / 65535.0 * M));
     e.seUpInterRest = int(std::floor(e.seUpVal / 65535.0 * 100));
-    e.seUpFreq = int(std::floor(e.seUpVal / 65.535 + 500));
+    e.seUpFreq = frequencyFromCode(e.seUpVal);
     e.seDownNCode = int(std::floor(e.seDownVal / 65535.0 * M));
     e.seDownInterRest = int(std::floor(e.seDownVal / 65535.0 * 100));
-    e.seDownFreq = int(std::floor(e.seDownVal / 65.535 + 500));
+    e.seDownFreq = frequencyFromCode(e.seDownVal);
     e.scaleButtonsDown = ext.ModeFSM;
     if (ext.ModeFSM) {
         e.sbFullTanckCaption = num(ext.FSMScale);

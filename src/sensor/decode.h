@@ -10,6 +10,7 @@
 // end of `reply` reads as 0, so an empty array decodes like the zeros the
 // poller leaves behind when a poll goes unanswered.
 
+#include "common/lang_ids.h"
 #include "common/numfmt.h"
 #include "sensor/Var_and_function_U.h"
 
@@ -24,9 +25,6 @@
 /// Text of the interface string table for the English index K in the current
 /// language (the caller's LangTable lookup).
 using TextLookup = std::function<QString(int K)>;
-
-/// LangTable index of "n/a" / "н.д.".
-inline constexpr int LangNotAvailable = 444;
 
 namespace decode {
 

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QTabBar>
 
@@ -218,6 +219,36 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == ui->PageControl || watched == ui->PageControl->tabBar()) {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::Wheel:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: {
+            if (m_userTabChange)
+                break; // already delivering one
+            // Ctrl+PgDn / Ctrl+PgUp step through the pages as Ctrl+Tab does
+            // (this Qt leaves them to the focused control).
+            if (event->type() == QEvent::KeyPress) {
+                const auto *key = static_cast<QKeyEvent *>(event);
+                const bool pageKey =
+                    key->key() == Qt::Key_PageDown || key->key() == Qt::Key_PageUp;
+                if (pageKey && key->modifiers() == Qt::ControlModifier) {
+                    const QScopedValueRollback<bool> user(m_userTabChange, true);
+                    stepVisibleTab(key->key() == Qt::Key_PageDown ? 1 : -1);
+                    return true;
+                }
+            }
+            // Deliver the event here, with the flag up for the page change it
+            // may cause; the result and the event's accepted state go back to
+            // the application, which carries an unused key on to the parent.
+            const QScopedValueRollback<bool> user(m_userTabChange, true);
+            return watched->event(event);
+        }
+        default:
+            break;
+        }
+    }
     if (event->type() == QEvent::KeyRelease) {
         if (watched == ui->meAzz)
             meAzzKeyUp();
@@ -362,14 +393,18 @@ void TForm1::connectHandlers()
     onClick(ui->BitBtn21, &TForm1::BitBtn21Click);
     onClick(ui->BitBtn11, &TForm1::BitBtn11Click);
 
-    // A tab chosen by the user (click or keyboard on the tab bar), not a page
-    // change made by code, runs PageControlChange.
-    connect(ui->PageControl->tabBar(), &QTabBar::tabBarClicked, this, [this](int index) {
-        m_userTabChange = index >= 0 && index != ui->PageControl->currentIndex();
-    });
+    // A page chosen by the user (mouse, wheel or keys on the tab bar, Ctrl+Tab
+    // and Ctrl+PgUp/PgDn anywhere on the pages) runs PageControlChange; a page
+    // change made by code does not. The input events are delivered under
+    // m_userTabChange (see eventFilter), so whatever page change they cause
+    // counts as the user's.
+    ui->PageControl->installEventFilter(this);
+    ui->PageControl->tabBar()->installEventFilter(this);
     connect(ui->PageControl, &QTabWidget::currentChanged, this, [this] {
         if (!m_userTabChange)
             return;
+        // The handling may change the page itself (the protocol question); that
+        // change is the program's.
         m_userTabChange = false;
         PageControlChange();
     });

@@ -122,7 +122,7 @@ private:
     QActionGroup *m_viewGroup = nullptr;
     QVector<Timer *> m_timers;
     QVector<Timer *> m_chainTimers;
-    bool m_userTabChange = false; // set by a tab-bar click, read by the page change
+    bool m_userTabChange = false; // up while a user input event on the pages is delivered
 
     // ---- reply dispatcher (link layer hands accepted replies to the window)
     /// Dispatch of an accepted reply by its command byte (bytes 1…L).
@@ -282,6 +282,9 @@ private:
     ProtocolAnswer ProtocolCheck();
     /// The current tab becomes the visible tab with that index.
     void showVisibleTab(int index);
+    /// The next (+1) or previous (-1) visible, enabled tab becomes current,
+    /// wrapping round as Ctrl+Tab does.
+    void stepVisibleTab(int direction);
     /// Manual zero-setting controls by the probe class (bbCalibration,
     /// UpDownCAPDAC, UpDownCAPOFF, bbSetSOND, and BitBtn1 when asked).
     void applyProbeClassControls(bool withBitBtn1);

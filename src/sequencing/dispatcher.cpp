@@ -7,13 +7,10 @@
 #include "ui_Veroze_vizi_zudu_U.h"
 
 #include "common/dialogs.h"
+#include "common/lang_ids.h"
 #include "sensor/decode.h"
 
 namespace {
-
-// LangTable indices of the write-result texts.
-constexpr int TextWriteError = 360;   // "Error write." / "Ошибка записи."
-constexpr int TextWriteSuccess = 454; // "Data recording is completed successfully "
 
 constexpr quint8 StatusRefused = 0x01;
 
@@ -24,7 +21,7 @@ void TForm1::WriteResultMessage(int status)
     TimerStart.stop();
     TimerReadData.stop();
     TimerReset.stop();
-    m_dialogs->show(state().text(status == StatusRefused ? TextWriteError : TextWriteSuccess));
+    m_dialogs->show(state().text(status == StatusRefused ? Txt::WriteError : Txt::WriteSuccess));
     // The sensor is identified again once the user has closed the message.
     TimerStart.start();
 }

@@ -4,17 +4,13 @@
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
+#include "common/lang_ids.h"
 #include "shell/AvtoSave_U.h"
 #include "shell/Help_Progral.h"
 #include "shell/Terminal_U.h"
 #include "shell/help_window.h"
 
 #include <QAction>
-
-namespace {
-constexpr int kShowTerminal = 156; // "&Show terminal window"
-constexpr int kHideTerminal = 310; // "Hide terminal windows"
-} // namespace
 
 void TForm1::wireTerminal()
 {
@@ -47,7 +43,7 @@ void TForm1::N5Click()
         terminal->hide();
     }
     ui->N5->setChecked(show);
-    ui->N5->setText(m_state.text(show ? kHideTerminal : kShowTerminal));
+    ui->N5->setText(m_state.text(show ? Txt::HideTerminal : Txt::ShowTerminal));
 }
 
 void TForm1::N12Click() {}

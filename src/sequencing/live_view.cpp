@@ -7,6 +7,7 @@
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
+#include "common/lang_ids.h"
 #include "tank/litres.h"
 
 #include <QPalette>
@@ -14,12 +15,6 @@
 #include <initializer_list>
 
 namespace {
-constexpr int kOn = 440;            // "On"
-constexpr int kOff = 442;           // "Off"
-constexpr int kNoData = 444;        // "n/a"
-constexpr int kNoLevelData = 470;   // "The protocol is not loaded or there is no data …"
-constexpr int kModeSwitchOn = 500;  // "On. The regime of full scale"
-constexpr int kModeSwitchOff = 502; // "Off. The regime of full scale"
 
 void enableAll(std::initializer_list<QWidget *> widgets, bool on)
 {
@@ -43,7 +38,7 @@ void TForm1::TimerWriteDataParamTimer()
     const TDateProtokol &protocol = m_state.ProtocolData;
     const bool loaded = !m_state.CurrentProtocolFile.isEmpty();
     auto text = [this](int k) { return m_state.text(k); };
-    auto onOff = [&text](bool on) { return text(on ? kOn : kOff); };
+    auto onOff = [&text](bool on) { return text(on ? Txt::On : Txt::Off); };
 
     // 1. Protocol marker: the protocol's values in red while none is open.
     const QColor normal = palette().color(QPalette::WindowText);
@@ -62,8 +57,8 @@ void TForm1::TimerWriteDataParamTimer()
     if (litres) {
         ui->Label38->setText(m_state.number.format("%3.1f", *litres));
     } else {
-        ui->Label38->setText(text(kNoData));
-        ui->GroupBox12->setToolTip(text(kNoLevelData));
+        ui->Label38->setText(text(Txt::NotAvailable));
+        ui->GroupBox12->setToolTip(text(Txt::NoLevelData));
     }
 
     // 4. Output modes.
@@ -102,7 +97,7 @@ void TForm1::TimerWriteDataParamTimer()
 
     // 9. Probe length of the protocol.
     ui->Label45->setText(loaded && protocol.LengthProbe != QLatin1String("0") ? protocol.LengthProbe
-                                                                              : text(kNoData));
+                                                                              : text(Txt::NotAvailable));
 
     // 10. Full-scale mode: the scale ends are not set while it is on.
     const bool fullScaleMode = ui->SpeedButton1->isChecked();
@@ -111,7 +106,7 @@ void TForm1::TimerWriteDataParamTimer()
                ui->seUpFreq, ui->seDownVal, ui->seDownNCode, ui->seDownInterRest, ui->seDownFreq,
                ui->BitBtn13, ui->BitBtn14},
               !fullScaleMode);
-    ui->SpeedButton1->setText(text(fullScaleMode ? kModeSwitchOff : kModeSwitchOn));
+    ui->SpeedButton1->setText(text(fullScaleMode ? Txt::FullScaleModeOff : Txt::FullScaleModeOn));
 
     // 11. Output scale (firmware 8): nothing is set by hand in the setup mode or
     // with the HUB on, the arrows of the two edits included.
@@ -140,7 +135,7 @@ void TForm1::TimerWriteDataParamTimer()
                    ui->Label3, ui->UpDownCAPDAC, ui->Label5, ui->UpDownCAPOFF, ui->bbSetSOND,
                    ui->BitBtn1},
                   false);
-        ui->sbModeFSM->setText(text(kModeSwitchOff));
+        ui->sbModeFSM->setText(text(Txt::FullScaleModeOff));
     } else {
         enableAll({ui->Label23, ui->edLongDA, ui->Label30, ui->Label21, ui->BitBtn2, ui->Label6,
                    ui->cbFlesh, ui->Label24, ui->Label25, ui->Label26},
@@ -150,6 +145,6 @@ void TForm1::TimerWriteDataParamTimer()
             enableAll({ui->bbCalibration, ui->Label3, ui->UpDownCAPDAC, ui->Label5,
                        ui->UpDownCAPOFF, ui->bbSetSOND, ui->BitBtn1},
                       userClass);
-        ui->sbModeFSM->setText(text(kModeSwitchOn));
+        ui->sbModeFSM->setText(text(Txt::FullScaleModeOn));
     }
 }

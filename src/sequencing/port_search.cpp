@@ -9,6 +9,7 @@
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
+#include "common/lang_ids.h"
 #include "common/dialogs.h"
 #include "link/frame.h"
 #include "sensor/decode.h"
@@ -21,14 +22,6 @@
 #include <QTabWidget>
 
 namespace {
-
-enum : int {
-    TextChoosePort = 208,
-    TextPortOpened = 302, // + n + TextPortOpenedEnd
-    TextPortOpenedEnd = 304,
-    TextPortError = 306, // + n
-    TextPortClosed = 308,
-};
 
 /// What to tell the user when the device exists but the user may not open it.
 QString permissionText(const QString &device, int Lang)
@@ -94,7 +87,7 @@ void TForm1::COM1Click()
     m_sInd->setVisible(true);
     if (ui->cbComNum->currentText().isEmpty()) {
         m_sInd->setVisible(false);
-        m_dialogs->show(m_state.text(TextChoosePort));
+        m_dialogs->show(m_state.text(Txt::ChoosePort));
         activateWindow();
         return;
     }
@@ -134,13 +127,13 @@ bool TForm1::PortStart()
         const OpenError error = FPort.lastOpenError();
         // The closed state first, so its "Port closed" does not hide why the open failed.
         COM2Click();
-        statusPanel(0)->setText(m_state.text(TextPortError) + QString::number(n));
+        statusPanel(0)->setText(m_state.text(Txt::PortError) + QString::number(n));
         if (error.kind == OpenError::Permission)
             m_dialogs->message(permissionText(error.device, m_state.Lang), MsgIcon::Error);
         return false;
     }
-    statusPanel(0)->setText(m_state.text(TextPortOpened) + QString::number(n) +
-                            m_state.text(TextPortOpenedEnd));
+    statusPanel(0)->setText(m_state.text(Txt::PortOpened) + QString::number(n) +
+                            m_state.text(Txt::PortOpenedEnd));
     FPort.onLinkLost = [this] { PortLinkLost(); };
     FPort.setReadActive(true);
     return true;
@@ -177,7 +170,7 @@ void TForm1::COM2Click()
 void TForm1::PortStop()
 {
     FPort.Close();
-    statusPanel(0)->setText(m_state.text(TextPortClosed));
+    statusPanel(0)->setText(m_state.text(Txt::PortClosed));
 }
 
 void TForm1::PortLinkLost()
@@ -186,7 +179,7 @@ void TForm1::PortLinkLost()
     // watchdog go on (their writes fail), so the window reaches the link-loss
     // state as with a silent sensor; Open is offered again for when the
     // adapter is back.
-    statusPanel(0)->setText(m_state.text(TextPortClosed));
+    statusPanel(0)->setText(m_state.text(Txt::PortClosed));
     ui->COM1->setEnabled(true);
     ui->bbDublComOpen->setEnabled(true);
     ui->cbComNum->setEnabled(true);

@@ -7,6 +7,7 @@
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
+#include "common/lang_ids.h"
 #include "common/dialogs.h"
 #include "common/scheduler.h"
 #include "sequencing/startup_rules.h"
@@ -24,20 +25,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
-
-namespace {
-
-/// LangTable texts of the start-up check and the status bar.
-enum : int {
-    TextAttention = 132,
-    TextSeparatorNeeded = 318,
-    TextSeparatorAuto = 320,
-    TextSeparatorRestart = 322,
-    TextSeparatorExit = 324,
-    TextPortClosed = 308,
-};
-
-} // namespace
 
 void TForm1::FormCreate()
 {
@@ -92,7 +79,7 @@ void TForm1::FormCreate()
 
     ui->meCAPDAC->setText(QStringLiteral("00"));
     ui->meCAPOFF->setText(QStringLiteral("00000"));
-    statusPanel(0)->setText(m_state.text(TextPortClosed));
+    statusPanel(0)->setText(m_state.text(Txt::PortClosed));
     ui->meSN->setText(QStringLiteral("000000"));
 
     ui->cbFMSCALCPARAM->clear();
@@ -149,11 +136,11 @@ void TForm1::TimerStartWindowsTimer()
         return;
     }
 
-    const QString text = m_state.text(TextAttention) + QLatin1Char('\r') +
-                         m_state.text(TextSeparatorNeeded) + QLatin1Char('\r') +
-                         m_state.text(TextSeparatorAuto) + QLatin1Char('\r') +
-                         m_state.text(TextSeparatorRestart) + QStringLiteral("\r\r") +
-                         m_state.text(TextSeparatorExit);
+    const QString text = m_state.text(Txt::Attention) + QLatin1Char('\r') +
+                         m_state.text(Txt::SeparatorNeeded) + QLatin1Char('\r') +
+                         m_state.text(Txt::SeparatorAuto) + QLatin1Char('\r') +
+                         m_state.text(Txt::SeparatorRestart) + QStringLiteral("\r\r") +
+                         m_state.text(Txt::SeparatorExit);
     const MsgAnswer answer = m_dialogs->message(text, MsgIcon::Information, MsgButtons::OkCancel);
     if (answer == MsgAnswer::Ok) {
         // The tool's own store keeps the comma for the next start; the desktop's
@@ -197,8 +184,11 @@ void TForm1::Timer1Timer()
         COM2Click();
         activateWindow();
         ui->cbComNum->clear();
-        ui->cbComNum->setEditText(QString());
         CreateComPort();
+        // The user chooses the port again: the rebuilt list selects none, so
+        // F9 asks for a port rather than opening whatever is listed first.
+        ui->cbComNum->setCurrentIndex(-1);
+        ui->cbComNum->setEditText(QString());
     }
 }
 
@@ -230,7 +220,7 @@ void TForm1::applyLanguage()
     // The pass writes N5's "show" caption; while the terminal is up it must
     // offer to hide it instead.
     if (m_windows.terminal && m_windows.terminal->isVisible())
-        ui->N5->setText(m_state.text(310));
+        ui->N5->setText(m_state.text(Txt::HideTerminal));
     relabelResolutionItems();
 }
 

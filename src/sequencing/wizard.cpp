@@ -7,6 +7,7 @@
 #include "ui_Veroze_vizi_zudu_U.h"
 
 #include "common/dialogs.h"
+#include "common/lang_ids.h"
 #include "link/frame.h"
 #include "shell/AvtoSave_U.h"
 
@@ -14,15 +15,9 @@
 #include <cmath>
 
 namespace {
-constexpr int kAttention = 132;      // "Attention!!!"
-constexpr int kAttachProtocol = 446; // "Necessary attach protocol"
 constexpr int kPageChangePollMs = 2000;
 constexpr qint64 kRequestSlotMs = 100;
 
-bool fullFeatureModel(int model)
-{
-    return model == 1 || model == 2;
-}
 } // namespace
 
 // ---- pages
@@ -48,6 +43,19 @@ void TForm1::showVisibleTab(int index)
             return;
         }
         ++v;
+    }
+}
+
+void TForm1::stepVisibleTab(int direction)
+{
+    QTabWidget *pc = ui->PageControl;
+    const int n = pc->count();
+    for (int step = 1, i = pc->currentIndex(); step < n; ++step) {
+        i = (i + direction + n) % n;
+        if (pc->isTabVisible(i) && pc->isTabEnabled(i)) {
+            pc->setCurrentIndex(i);
+            return;
+        }
     }
 }
 
@@ -144,8 +152,8 @@ TForm1::ProtocolAnswer TForm1::ProtocolCheck()
 {
     if (!m_state.CurrentProtocolFile.isEmpty())
         return ProtocolAnswer::Loaded;
-    const MsgAnswer answer = m_dialogs->message(m_state.text(kAttention) + QLatin1Char('\r') +
-                                                    m_state.text(kAttachProtocol),
+    const MsgAnswer answer = m_dialogs->message(m_state.text(Txt::Attention) + QLatin1Char('\r') +
+                                                    m_state.text(Txt::AttachProtocol),
                                                 MsgIcon::Warning, MsgButtons::YesNo);
     if (answer == MsgAnswer::Yes) {
         BitBtn3Click();
@@ -178,7 +186,7 @@ void TForm1::BitBtn6Click()
     if (major <= 5) {
         // The scale-setting mode exists from firmware 5 on.
         ui->sbModeFSM->setEnabled(major > 4);
-        if (fullFeatureModel(model)) {
+        if (isFullFeatureModel(model)) {
             showPage(ui->TabSheet2);
         } else if (major > 4) {
             showPage(ui->TabSheet5);
@@ -214,7 +222,7 @@ void TForm1::BitBtn8Click()
 
 void TForm1::BitBtn12Click()
 {
-    showPage(fullFeatureModel(m_state.sensor.SensorParam.IntModel) ? ui->TabSheet2 : ui->TabSheet1);
+    showPage(isFullFeatureModel(m_state.sensor.SensorParam.IntModel) ? ui->TabSheet2 : ui->TabSheet1);
     NextTab();
 }
 
@@ -258,7 +266,7 @@ void TForm1::BitBtn11Click()
         back = ui->TabSheet5;
     else if (major <= 4)
         back =
-            fullFeatureModel(m_state.sensor.SensorParam.IntModel) ? ui->TabSheet2 : ui->TabSheet1;
+            isFullFeatureModel(m_state.sensor.SensorParam.IntModel) ? ui->TabSheet2 : ui->TabSheet1;
     else if (major == 8)
         back = ui->TabSheet7;
     if (!back)
@@ -343,7 +351,7 @@ void TForm1::setScaleEndFromCurrent(QSpinBox *val, QSpinBox *nCode, QSpinBox *in
     val->setValue(p.Val_C);
     nCode->setValue(p.Val_N);
     interRest->setValue(int(std::floor(ui->Gauge4->progress() / 65535.0 * 100)));
-    freq->setValue(int(std::floor(val->value() / 65.535 + 500)));
+    freq->setValue(frequencyFromCode(val->value()));
 }
 
 void TForm1::BitBtn13Click()

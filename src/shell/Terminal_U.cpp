@@ -2,6 +2,8 @@
 
 #include "ui_Terminal_U.h"
 
+#include "common/lang_ids.h"
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -9,11 +11,6 @@
 #include <QShowEvent>
 #include <QTextBlock>
 #include <QTextCursor>
-
-namespace {
-constexpr int kShowCaption = 156; // "&Show terminal window"
-constexpr int kHideCaption = 310; // "Hide terminal windows"
-} // namespace
 
 TForm3::TForm3(QWidget *parent) : QWidget(parent, Qt::Window), ui(new Ui::TForm3)
 {
@@ -113,7 +110,7 @@ QString TForm3::text(int englishIndex) const
 {
     if (m_lookup)
         return m_lookup(englishIndex);
-    return englishIndex == kHideCaption ? QStringLiteral("&Скрыть терминальное окно")
+    return englishIndex == Txt::HideTerminal ? QStringLiteral("&Скрыть терминальное окно")
                                         : QStringLiteral("&Показать терминальное окно");
 }
 
@@ -135,7 +132,7 @@ void TForm3::applyN5(bool shown)
     }
     if (m_n5) {
         m_n5->setChecked(shown);
-        m_n5->setText(text(shown ? kHideCaption : kShowCaption));
+        m_n5->setText(text(shown ? Txt::HideTerminal : Txt::ShowTerminal));
     }
 }
 

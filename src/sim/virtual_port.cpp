@@ -6,6 +6,7 @@
 /// that stands for the same COM port.
 struct VirtualLine {
     bool plugged = true;
+    bool linesDropped = false; // the far end lowered CTS and DSR
     QList<VirtualPort *> ports;
 };
 
@@ -92,7 +93,7 @@ bool VirtualPort::write(const QByteArray &bytes)
 
 std::optional<quint32> VirtualPort::modemState()
 {
-    if (!m_open || !m_line->plugged)
+    if (!m_open || !m_line->plugged || m_line->linesDropped)
         return 0u;
     return ModemCts | ModemDsr;
 }
@@ -200,4 +201,9 @@ void VirtualDeviceProvider::unplug()
 void VirtualDeviceProvider::plug()
 {
     m_line->plugged = true;
+}
+
+void VirtualDeviceProvider::setModemLinesDropped(bool dropped)
+{
+    m_line->linesDropped = dropped;
 }

@@ -29,7 +29,7 @@ public:
     QByteArray read(qint64 maxBytes) override;
     bool write(const QByteArray &bytes) override;
 
-    /// CTS|DSR while open and plugged in, 0 otherwise.
+    /// CTS|DSR while open and plugged in with the lines up, 0 otherwise.
     std::optional<quint32> modemState() override;
 
     void setCallbacks(std::function<void()> readyRead, std::function<void()> hangUp) override;
@@ -83,6 +83,8 @@ public:
     int comNumber() const { return m_comNumber; }
     void unplug();
     void plug();
+    /// The far end drops (true) or raises its modem lines; the port stays open.
+    void setModemLinesDropped(bool dropped);
 
 private:
     VirtualSensor &m_sensor;

@@ -395,6 +395,23 @@ IniFile &IniFile::operator=(IniFile &&o) noexcept
     return *this;
 }
 
+namespace {
+// Whether the user may change an existing file. The replacement goes through a
+// rename in the folder, which ignores the file's own permissions; a protocol
+// made read-only must still be refused. root passes access() for every file,
+// so for root a file without any write bit counts as read-only.
+bool mayWrite(const QString &path)
+{
+    const QByteArray p = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(p.constData(), &st) != 0)
+        return true; // a new file: the folder decides
+    if (::geteuid() == 0)
+        return (st.st_mode & 0222) != 0;
+    return ::access(p.constData(), W_OK) == 0;
+}
+} // namespace
+
 QString IniFile::load()
 {
     m_dirty = false;
@@ -440,7 +457,7 @@ QString IniFile::commit()
         const QString canon = fi.canonicalFilePath();
         target = canon.isEmpty() ? fi.symLinkTarget() : canon;
     }
-    if (!writeFileDurably(target, m_doc.serialize()).isEmpty()) {
+    if (!mayWrite(target) || !writeFileDurably(target, m_doc.serialize()).isEmpty()) {
         m_stampValid = false;
         return writeErrorText(m_path);
     }
@@ -448,6 +465,14 @@ QString IniFile::commit()
     m_existed = true;
     m_stampValid = stampOfPath(m_path, m_stamp);
     return QString();
+}
+
+void IniFile::clear()
+{
+    m_doc = IniDocument::parse(QByteArray());
+    m_existed = QFileInfo::exists(m_path);
+    m_stampValid = false;
+    m_dirty = true;
 }
 
 QByteArray IniFile::readBytes(const QByteArray &section, const QByteArray &key,

@@ -116,8 +116,12 @@ public:
     /// Empty text on success (also when the file does not exist), else why not.
     [[nodiscard]] QString load();
     /// Writes the changes durably. Empty text on success, else
-    /// "Unable to write to <file>". Nothing to do when nothing changed.
+    /// "Unable to write to <file>" (also for a file that is read-only: the
+    /// rename would replace it anyway). Nothing to do when nothing changed.
     [[nodiscard]] QString commit();
+    /// Starts from an empty document whatever the file holds (a new protocol);
+    /// the next commit writes the file.
+    void clear();
     bool existed() const { return m_existed; }
     bool dirty() const { return m_dirty; }
 

@@ -23,6 +23,11 @@ std::optional<double> atCode(const std::vector<UserPoint> &points, qint32 n)
             return std::nullopt;
         return litres;
     }
+    // The segments are half-open, so the last point's own code falls in none;
+    // there the tank holds exactly that point's litres (the top of a rising
+    // table, the bottom of a falling one).
+    if (!points.empty() && n == points.back().n)
+        return points.back().litres;
     return std::nullopt;
 }
 

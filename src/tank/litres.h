@@ -11,8 +11,9 @@
 namespace Litres {
 
 /// Litres for level code n, interpolated linearly between the two neighbouring
-/// user-saved points (in index order) whose codes enclose n; nullopt when no
-/// pair encloses it (no points, n below the first or at/above the last point).
+/// user-saved points (in index order) whose codes enclose n; the last point's
+/// litres at exactly its code; nullopt otherwise (no points, n below the first
+/// or beyond the last point).
 ///
 /// Only user points count: the indices between them (auto-saved level steps)
 /// carry no litres. A code equal to a point's code uses the segment that starts

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 
 namespace {
 
@@ -59,33 +60,35 @@ int indexOfPointKey(const QByteArray &key)
     return -1;
 }
 
-// The last index that reading the points visits. Stop_Point may name points
-// that are not stored (a damaged or foreign file: -1, 2^31-1); those would
-// all read as default points at time 0, and reading two billion of them would
-// hang the program. The loop therefore ends at the last stored point (at least
-// point 0, which a protocol without points reads with its defaults). Gap-free
-// files, as the program writes them, are never cut.
-int lastIndexToRead(const IniFile &ini, qint32 stopPoint, QStringList *notes)
+// The indices of the points stored in the file, ascending, up to Stop_Point:
+// an index counts when any of its seven keys is stored. Reading, deletion and
+// correction visit these and nothing else, so a sparse file (a point written
+// far beyond the others) is read whole, and a Stop_Point that names points
+// that are not stored (-1, 2^31-1 in a damaged or foreign file) never makes
+// anything walk through billions of absent indices.
+std::vector<int> storedIndices(const IniFile &ini, qint32 stopPoint)
 {
+    std::vector<int> out;
     if (stopPoint < 0)
-        return -1;
-    const IniDocument &doc = ini.document();
-    // A stored index beyond the number of stored keys means gaps; such an index
-    // never lets the loop run past what the file could hold.
-    const qint64 cap = std::min<qint64>(stopPoint, doc.entryCount(Protocol::kProtocolDate) - 1);
-    int highest = 0;
-    doc.forEachKey(Protocol::kProtocolDate, [&](const QByteArray &k) {
+        return out;
+    ini.document().forEachKey(Protocol::kProtocolDate, [&](const QByteArray &k) {
         const int i = indexOfPointKey(k);
-        if (i <= cap)
-            highest = std::max(highest, i);
+        if (i >= 0 && i <= stopPoint)
+            out.push_back(i);
     });
-    const int last = std::min<qint64>(stopPoint, highest);
-    if (last < stopPoint && notes)
-        notes->append(QStringLiteral("Stop_Point %1 names points that are not stored; points "
-                                     "after %2 are not read.")
-                          .arg(stopPoint)
-                          .arg(last));
-    return last;
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+}
+
+bool isStored(const std::vector<int> &stored, int i)
+{
+    return std::binary_search(stored.begin(), stored.end(), i);
+}
+
+qint32 stopPointOf(const IniFile &ini)
+{
+    return ini.readInteger(Protocol::kPoint, Protocol::kStopPoint, 0);
 }
 
 // A decimal integer of 32 bits with blanks around it, read from the stored
@@ -145,17 +148,26 @@ std::optional<double> bytesToLitres(const QByteArray &v, const NumberFormat &nf)
 PointsRead readPointsFrom(const IniFile &ini, QStringList *notes)
 {
     PointsRead r;
-    r.stopPoint = ini.readInteger(Protocol::kPoint, Protocol::kStopPoint, 0);
-    r.lastIndex = lastIndexToRead(ini, r.stopPoint, notes);
+    r.stopPoint = stopPointOf(ini);
+    std::vector<int> visit = storedIndices(ini, r.stopPoint);
+    // Point 0 is read even when nothing of it is stored: a protocol without
+    // points shows one point with the defaults.
+    if (r.stopPoint >= 0 && (visit.empty() || visit.front() != 0))
+        visit.insert(visit.begin(), 0);
+    r.lastIndex = visit.empty() ? -1 : visit.back();
+    if (r.lastIndex < r.stopPoint && notes)
+        notes->append(QStringLiteral("Stop_Point %1 names points that are not stored; points "
+                                     "after %2 are not read.")
+                          .arg(r.stopPoint)
+                          .arg(r.lastIndex));
     const NumberFormat nf(QLatin1Char(','));
     const QByteArray zero("0");
     const QByteArray autoSave = Protocol::kAutoSave.toLatin1();
     const QByteArray userSave = Protocol::kUserSave.toLatin1();
     const QString userSaveText = Protocol::kUserSave;
     const QByteArray &sec = Protocol::kProtocolDate;
-    if (r.lastIndex >= 0)
-        r.points.reserve(size_t(r.lastIndex) + 1);
-    for (int i = 0; i <= r.lastIndex; ++i) {
+    r.points.reserve(visit.size());
+    for (const int i : visit) {
         const auto time = bytesToInt32(ini.readBytes(sec, lowerPointKey(0, i), zero));
         const auto n = bytesToInt32(ini.readBytes(sec, lowerPointKey(1, i), zero));
         const QByteArray status = ini.readBytes(sec, lowerPointKey(6, i), autoSave);
@@ -239,6 +251,15 @@ ProtocolStatus badArgument(const QString &text)
     return st;
 }
 
+// A point operation that names no stored point changes nothing.
+ProtocolStatus noPoint(int index, int lang)
+{
+    return badArgument(lang == 1
+                           ? QStringLiteral("В протоколе нет точки %1; протокол не изменён.").arg(index)
+                           : QStringLiteral("The protocol holds no point %1; it was not changed.")
+                                 .arg(index));
+}
+
 void readGeneralFrom(const IniFile &ini, TDateProtokol &data, GeneralData &out, const QString &path,
                      int lang, ProtocolStatus &st)
 {
@@ -319,7 +340,9 @@ ProtocolStatus ProtocolReader::load(const QString &path)
 {
     m_path = path;
     m_ini = IniFile(path);
-    const QString err = m_ini.load();
+    QString err = m_ini.load();
+    if (err.isEmpty() && !m_ini.existed())
+        err = QStringLiteral("Unable to read %1: the file does not exist").arg(path);
     return err.isEmpty() ? ProtocolStatus() : ioFault(err);
 }
 
@@ -364,7 +387,11 @@ PointsRead ProtocolReader::points(QStringList *notes) const
 
 ProtocolStatus ProtocolFile::loadFor(IniFile &ini, bool forWrite) const
 {
-    const QString err = ini.load();
+    QString err = ini.load();
+    // A protocol that went away (deleted, its stick pulled) is a failure to
+    // reach the file, not a file that is no protocol.
+    if (err.isEmpty() && !ini.existed())
+        err = QStringLiteral("Unable to read %1: the file does not exist").arg(m_path);
     if (!err.isEmpty())
         return ioFault(forWrite ? IniFile::writeErrorText(m_path) + QStringLiteral(": ") + err
                                 : err);
@@ -381,11 +408,10 @@ ProtocolStatus ProtocolFile::commit(IniFile &ini) const
 
 ProtocolStatus ProtocolFile::create(TDateProtokol &data)
 {
+    // A new protocol starts from an empty file: nothing of a file that stood
+    // under the name carries over (the caller has asked before replacing one).
     IniFile ini(m_path);
-    const QString err = ini.load();
-    // An existing file that cannot be read must not be replaced by an empty one.
-    if (!err.isEmpty())
-        return ioFault(IniFile::writeErrorText(m_path) + QStringLiteral(": ") + err);
+    ini.clear();
     ini.writeString(Protocol::kProtocol, kMarking, QStringLiteral("OK"));
     ini.writeInteger(Protocol::kProtocol, kVersionKey, Protocol::kVersion);
     ProtocolStatus st = commit(ini);
@@ -402,8 +428,11 @@ ProtocolStatus ProtocolFile::recognise(TDateProtokol &data)
     ProtocolStatus st = loadFor(ini, false);
     if (!st.ok())
         return st;
+    // A refused file leaves the open protocol's Version as it was.
+    if (!isProtocolFile(ini))
+        return refusal();
     data.VersionKVI = ini.readInteger(Protocol::kProtocol, kVersionKey, 0);
-    return isProtocolFile(ini) ? st : refusal();
+    return st;
 }
 
 ProtocolStatus ProtocolFile::readGeneralData(TDateProtokol &data, GeneralData &out)
@@ -412,9 +441,9 @@ ProtocolStatus ProtocolFile::readGeneralData(TDateProtokol &data, GeneralData &o
     ProtocolStatus st = loadFor(ini, false);
     if (!st.ok())
         return st;
-    data.VersionKVI = ini.readInteger(Protocol::kProtocol, kVersionKey, 0);
     if (!isProtocolFile(ini))
         return refusal();
+    data.VersionKVI = ini.readInteger(Protocol::kProtocol, kVersionKey, 0);
     readGeneralFrom(ini, data, out, m_path, m_lang, st);
     return st;
 }
@@ -437,25 +466,29 @@ ProtocolStatus ProtocolFile::open(TDateProtokol &data, GeneralData &general, Poi
     ProtocolStatus st = loadFor(ini, false);
     if (!st.ok())
         return st;
-    data.VersionKVI = ini.readInteger(Protocol::kProtocol, kVersionKey, 0);
     if (!isProtocolFile(ini))
         return refusal();
-    data.clearTable();
-    readGeneralFrom(ini, data, general, m_path, m_lang, st);
+    // Built aside and taken over whole: a file that fails half-way (a damaged
+    // text) leaves the record of the protocol that is open as it was.
+    auto fresh = std::make_unique<TDateProtokol>(data);
+    fresh->VersionKVI = ini.readInteger(Protocol::kProtocol, kVersionKey, 0);
+    fresh->clearTable();
+    readGeneralFrom(ini, *fresh, general, m_path, m_lang, st);
     if (!st.ok())
         return st;
     points = readPointsFrom(ini, &st.notes);
     for (const StoredPoint &p : points.points) {
         if (!p.isUserSave())
             continue;
-        data.UserPoints.push_back({p.index, p.FilterN, p.liter});
+        fresh->UserPoints.push_back({p.index, p.FilterN, p.liter});
         if (p.index > Protocol::kTableLast)
             continue;
-        data.DateOfCalibrate[size_t(p.index)] = p.FilterN;
-        data.LevelOfCalibrate[size_t(p.index)] = p.liter;
+        fresh->DateOfCalibrate[size_t(p.index)] = p.FilterN;
+        fresh->LevelOfCalibrate[size_t(p.index)] = p.liter;
     }
     if (points.lastIndex > Protocol::kTableLast)
         st.notes.append(tableLimitNote(points.stopPoint, m_lang));
+    data = std::move(*fresh);
     return st;
 }
 
@@ -541,11 +574,14 @@ ProtocolStatus ProtocolFile::deletePoint(int s)
     ProtocolStatus st = loadFor(ini, true);
     if (!st.ok())
         return st;
-    const qint32 stop = ini.readInteger(Protocol::kPoint, Protocol::kStopPoint, 0);
-    const int last = lastIndexToRead(ini, stop, nullptr);
-    if (s < 0 || s > last)
-        return badArgument(QStringLiteral("There is no point %1 to delete.").arg(s));
-    for (int j = s + 1; j <= last; ++j) {
+    const qint32 stop = stopPointOf(ini);
+    const std::vector<int> stored = storedIndices(ini, stop);
+    if (s < 0 || !isStored(stored, s))
+        return noPoint(s, m_lang);
+    // Every stored point after s moves down by one with its seven keys; an
+    // index whose successor is not stored ends up empty.
+    for (auto it = std::upper_bound(stored.begin(), stored.end(), s); it != stored.end(); ++it) {
+        const int j = *it;
         for (int f = 0; f < 7; ++f) {
             const QByteArray from = pointKey(f, j);
             const QByteArray to = pointKey(f, j - 1);
@@ -557,20 +593,22 @@ ProtocolStatus ProtocolFile::deletePoint(int s)
                 ini.deleteKey(Protocol::kProtocolDate, to);
         }
     }
-    for (int f = 0; f < 7; ++f)
-        ini.deleteKey(Protocol::kProtocolDate, pointKey(f, last));
-    ini.writeInteger(Protocol::kPoint, Protocol::kStopPoint, qint64(last) - 1);
+    for (auto it = std::lower_bound(stored.begin(), stored.end(), s); it != stored.end(); ++it)
+        if (!isStored(stored, *it + 1))
+            for (int f = 0; f < 7; ++f)
+                ini.deleteKey(Protocol::kProtocolDate, pointKey(f, *it));
+    ini.writeInteger(Protocol::kPoint, Protocol::kStopPoint, qint64(stop) - 1);
     return commit(ini);
 }
 
 ProtocolStatus ProtocolFile::setLitres(int index, double litres)
 {
-    if (index < 0)
-        return badArgument(QStringLiteral("A point index cannot be negative (%1).").arg(index));
     IniFile ini(m_path);
     ProtocolStatus st = loadFor(ini, true);
     if (!st.ok())
         return st;
+    if (index < 0 || !isStored(storedIndices(ini, stopPointOf(ini)), index))
+        return noPoint(index, m_lang);
     ini.writeFloat(Protocol::kProtocolDate, pointKey(4, index), litres);
     return commit(ini);
 }
@@ -581,10 +619,11 @@ ProtocolStatus ProtocolFile::addLitres(int from, double delta)
     ProtocolStatus st = loadFor(ini, true);
     if (!st.ok())
         return st;
-    const qint32 stop = ini.readInteger(Protocol::kPoint, Protocol::kStopPoint, 0);
-    const int last = lastIndexToRead(ini, stop, nullptr);
-    for (int m = std::max(0, from); m <= last; ++m) {
-        const QByteArray key = pointKey(4, m);
+    if (from < 0)
+        return noPoint(from, m_lang);
+    const std::vector<int> stored = storedIndices(ini, stopPointOf(ini));
+    for (auto it = std::lower_bound(stored.begin(), stored.end(), from); it != stored.end(); ++it) {
+        const QByteArray key = pointKey(4, *it);
         const double v = ini.readFloat(Protocol::kProtocolDate, key, -1);
         if (v != -1)
             ini.writeFloat(Protocol::kProtocolDate, key, v + delta);

@@ -109,6 +109,8 @@ struct StoredPoint {
 struct PointsRead {
     qint32 stopPoint = 0; ///< "Stop_Point" as stored (0 when absent)
     int lastIndex = -1;   ///< last index read (below stopPoint when that names absent points)
+    /// Reading visits point 0 and the indices up to stopPoint of which a key is
+    /// stored; the indices of a gap are not invented as default points.
     std::vector<StoredPoint> points; ///< usable points, ascending index
     std::vector<int> skipped;        ///< indices whose Time, FilterN or liter did not convert
 };
@@ -174,18 +176,21 @@ public:
     explicit ProtocolFile(QString path, int lang = 1) : m_path(std::move(path)), m_lang(lang) {}
     const QString &path() const { return m_path; }
 
-    /// Writes [Protocol] Marking=OK, Version=100; VersionKVI = 100, table cleared.
+    /// Writes a new file holding [Protocol] Marking=OK, Version=100 and nothing
+    /// else (an existing file's content is dropped); VersionKVI = 100, table cleared.
     [[nodiscard]] ProtocolStatus create(TDateProtokol &data);
-    /// Reads Version into VersionKVI, then refuses anything whose Marking is not "OK".
+    /// Refuses anything whose Marking is not "OK" (VersionKVI untouched), else
+    /// reads Version into VersionKVI.
     [[nodiscard]] ProtocolStatus recognise(TDateProtokol &data);
     /// Recognises, then reads the nine texts, LengthProbe, SN, UpDown2, UpDown3.
     /// A damaged text stops the reading at its key; what was read before stays.
     [[nodiscard]] ProtocolStatus readGeneralData(TDateProtokol &data, GeneralData &out);
-    /// Reads the points 0..Stop_Point (the pause reload); nothing of the table changes.
+    /// Reads the stored points 0..Stop_Point (the pause reload); nothing of the table changes.
     [[nodiscard]] ProtocolStatus readPoints(PointsRead &out);
     /// The whole opening in one read: recognise, clear DateOfCalibrate, general
     /// data, points, and the table from the usable "User Save" points (indices
-    /// beyond 10000 stay out of the table, with one note).
+    /// beyond 10000 stay out of the table, with one note). `data` changes only
+    /// when the whole file was read: a refused or damaged file leaves it as it was.
     [[nodiscard]] ProtocolStatus open(TDateProtokol &data, GeneralData &general,
                                       PointsRead &points);
     /// Reads the seven keys of point i, each `def` when absent (properties, deletion message).
@@ -205,12 +210,15 @@ public:
     /// Characters that the encoding cannot hold are stored as "?" and named in a note.
     [[nodiscard]] ProtocolStatus writeGeneralData(const std::vector<UserOptionValue> &values,
                                                   bool writeVersion, TDateProtokol *data = nullptr);
-    /// Deletes point s: the later points move down by one with all seven keys,
-    /// the keys of the last index go, Stop_Point becomes one less.
+    /// Deletes the stored point s: the later points move down by one with all
+    /// seven keys, the keys of the last index go, Stop_Point becomes one less.
+    /// A point that is not stored (or beyond Stop_Point) changes nothing.
     [[nodiscard]] ProtocolStatus deletePoint(int s);
-    /// Rewrites "liter" + i in the general decimal form (12,5).
+    /// Rewrites "liter" + i of a stored point in the general decimal form (12,5);
+    /// an index where no point is stored changes nothing (BadArgument).
     [[nodiscard]] ProtocolStatus setLitres(int index, double litres);
-    /// Adds `delta` to "liter" + m for m = from .. Stop_Point where a value is stored.
+    /// Adds `delta` to "liter" + m of every stored point m = from .. Stop_Point
+    /// whose litres convert; a negative `from` changes nothing (BadArgument).
     [[nodiscard]] ProtocolStatus addLitres(int from, double delta);
 
 private:

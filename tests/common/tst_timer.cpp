@@ -107,6 +107,22 @@ private Q_SLOTS:
         QVERIFY(t.enabled());
     }
 
+    // The fire count is what tests use to see that a timer is wired: it counts
+    // handler runs, so a timer left without a handler never counts as fired.
+    void fireCountCountsHandlerRuns()
+    {
+        SimulatedScheduler clock;
+        Timer bare(&clock, QStringLiteral("TimerRepeat"), 900);
+        bare.start();
+        clock.advance(2000);
+        QCOMPARE(bare.fireCount(), 0);
+        int ran = 0;
+        bare.setHandler([&] { ++ran; });
+        clock.advance(900);
+        QCOMPARE(bare.fireCount(), 1);
+        QCOMPARE(ran, 1);
+    }
+
     void realSchedulerRunsOnEventLoop()
     {
         QtScheduler sched;

@@ -132,8 +132,14 @@ private Q_SLOTS:
         QTest::newRow("garbage, then a good reply")
             << 0x06 << QByteArrayList{QByteArray(1, '\0'), d} << "|MDE" << 0 << false << false
             << DiscardMarker;
-        QTest::newRow("wrong lead of the right length still dispatched")
-            << 0x06 << QByteArrayList{wrongLead} << "MDE" << 0 << false << false << DiscardMarker;
+        // A frame is a reply only when it starts with ">": right length and CRC are not enough.
+        QTest::newRow("wrong lead of the right length is not a reply")
+            << 0x06 << QByteArrayList{wrongLead} << "" << 0 << true << false << DiscardMarker;
+        // A two-wire RS-485 adapter hands back what we sent: a 5-byte write
+        // request with its right CRC, while a 5-byte reply is expected.
+        QTest::newRow("own request echoed")
+            << 0x86 << QByteArrayList{buildRequest(5, 0x86, QByteArray(1, '\x07'))} << "" << 0
+            << true << false << DiscardMarker;
     }
     void assembler()
     {

@@ -39,7 +39,7 @@ QByteArray calcParam(int mode, float permix)
 
 QString naLookup(int k, bool russian)
 {
-    if (k != LangNotAvailable)
+    if (k != Txt::NotAvailable)
         return QStringLiteral("?");
     return russian ? QStringLiteral("н.д.") : QStringLiteral("n/a");
 }

@@ -585,7 +585,7 @@ private Q_SLOTS:
         // Probe code 9: no class selected, "n/a" stored.
         inject(replyWith(CommandTable.READ_SOND_LEN, {{4, 9}}));
         QCOMPARE(child<QComboBox>("cbFlesh")->currentIndex(), -1);
-        QCOMPARE(h.state().sensor.SensorParam.SondLen, h.state().text(LangNotAvailable));
+        QCOMPARE(h.state().sensor.SensorParam.SondLen, h.state().text(Txt::NotAvailable));
 
         // Mode index 200 and a NaN permix: the list keeps a valid item, permix shows 0.
         auto *types = child<QComboBox>("cbFMSCALCPARAM");

@@ -6,6 +6,7 @@
 #include "link/port_map.h"
 #include "link/pty.h"
 #include "sensor/decode.h"
+#include "shell/settings_store.h"
 #include "shell/Terminal_U.h"
 #include "support/program_harness.h"
 #include "ui_Veroze_vizi_zudu_U.h"
@@ -213,6 +214,33 @@ private Q_SLOTS:
         QCOMPARE(items(), QStringList({"COM1", "COM3"}));
         QVERIFY(h.form().port().Connected());
         ui->COM2->trigger();
+    }
+
+    // With the modem-line check on, an adapter whose lines all drop is closed
+    // and the port list is rebuilt with no port chosen: F9 then asks for a
+    // port instead of opening whatever is listed first.
+    void lostModemLinesLeaveNoPortChosen()
+    {
+        ProgramHarness h;
+        (void)h.settings.set(SettingsKeys::RefCTS, true);
+        h.start();
+        Ui::TForm1 *ui = h.form().controls();
+        h.clock.advance(100);
+        ui->COM1->trigger();
+        QVERIFY(h.form().port().Connected());
+        h.clock.advance(1500);
+        h.ports.setModemLinesDropped(true);
+        h.clock.advance(20);
+        QVERIFY(!h.form().port().Connected());
+        QCOMPARE(ui->cbComNum->count(), 1); // COM1 is still listed
+        QCOMPARE(ui->cbComNum->currentIndex(), -1);
+        QVERIFY(ui->cbComNum->currentText().isEmpty());
+
+        h.ports.setModemLinesDropped(false);
+        h.dialogs.clear();
+        ui->COM1->trigger(); // F9
+        QVERIFY(!h.form().port().Connected());
+        QCOMPARE(h.dialogs.messages(), QStringList{QStringLiteral("Choose COM port")});
     }
 
     void adapterPulledWhileOpen()

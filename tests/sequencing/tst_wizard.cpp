@@ -29,6 +29,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <algorithm>
 #include <memory>
 
@@ -240,6 +241,80 @@ private Q_SLOTS:
                  QStringList{"Внимание!!!\rНеобходимо загрузить протокол тарирования"});
         QCOMPARE(page(), QStringLiteral("TabSheet3"));
         QVERIFY(!visibleTabs().contains("TabSheet4"));
+    }
+
+    // Every way the user has of choosing a page runs the page-change handling
+    // (re-read, polling, protocol question); a page change made by code does not.
+    void everyUserPageChangeIsHandled_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("mouse on the tab") << "TabSheet1" << "click" << "TabSheet2";
+        QTest::newRow("Ctrl+Tab on the page") << "TabSheet1" << "ctrl+tab" << "TabSheet2";
+        QTest::newRow("Ctrl+Shift+Tab on the page") << "TabSheet2" << "ctrl+backtab" << "TabSheet1";
+        QTest::newRow("Ctrl+PgDn on the page") << "TabSheet1" << "ctrl+pgdn" << "TabSheet2";
+        QTest::newRow("Ctrl+PgUp on the page") << "TabSheet2" << "ctrl+pgup" << "TabSheet1";
+        QTest::newRow("Right arrow on the tab bar") << "TabSheet1" << "right" << "TabSheet2";
+        QTest::newRow("Left arrow on the tab bar") << "TabSheet2" << "left" << "TabSheet1";
+        QTest::newRow("wheel down over the tab bar") << "TabSheet1" << "wheel-down" << "TabSheet2";
+        QTest::newRow("wheel up over the tab bar") << "TabSheet2" << "wheel-up" << "TabSheet1";
+        QTest::newRow("by code") << "TabSheet1" << "code" << "TabSheet2";
+    }
+    void everyUserPageChangeIsHandled()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, how);
+        QFETCH(QString, to);
+        connectSensor(5, 3, 1, true);
+        for (const char *name : {"TabSheet1", "TabSheet2"})
+            m_pages->setTabVisible(m_pages->indexOf(child(QLatin1String(name))), true);
+        m_pages->setCurrentWidget(child(from));
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form));
+        timer("TimerReadData")->start();
+        timer("TimerStartReadDate")->stop();
+        m_h->clock.advance(200);
+        m_h->sensor.clearRequests();
+
+        QTabBar *bar = m_pages->tabBar();
+        QWidget *pageWidget = m_pages->currentWidget();
+        auto wheel = [&](int dy) {
+            QWheelEvent e(QPointF(bar->tabRect(0).center()), QPointF(bar->mapToGlobal(QPoint(0, 0))),
+                          QPoint(), QPoint(0, dy), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                          false);
+            QApplication::sendEvent(bar, &e);
+        };
+        if (how == "click")
+            clickTab(to);
+        else if (how == "ctrl+tab")
+            QTest::keyClick(pageWidget, Qt::Key_Tab, Qt::ControlModifier);
+        else if (how == "ctrl+backtab")
+            QTest::keyClick(pageWidget, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        else if (how == "ctrl+pgdn")
+            QTest::keyClick(pageWidget, Qt::Key_PageDown, Qt::ControlModifier);
+        else if (how == "ctrl+pgup")
+            QTest::keyClick(pageWidget, Qt::Key_PageUp, Qt::ControlModifier);
+        else if (how == "right")
+            QTest::keyClick(bar, Qt::Key_Right);
+        else if (how == "left")
+            QTest::keyClick(bar, Qt::Key_Left);
+        else if (how == "wheel-down")
+            wheel(-120);
+        else if (how == "wheel-up")
+            wheel(120);
+        else
+            m_pages->setCurrentWidget(child(to));
+        QCOMPARE(page(), to);
+
+        const bool byUser = how != "code";
+        // The handling restarts polling after its pause on every page ...
+        QCOMPARE(timer("TimerStartReadDate")->enabled(), byUser);
+        // ... and on the calibration page polls every 2 s and re-reads the sensor.
+        const bool reread = byUser && to == "TabSheet2";
+        QCOMPARE(timer("TimerReadData")->interval(), reread ? 2000 : 1000);
+        m_h->clock.advance(150);
+        QCOMPARE(commands().count(kReadParam), reread ? 1 : 0);
     }
 
     // A page change re-reads the sensor at its address and polls every 2 s;

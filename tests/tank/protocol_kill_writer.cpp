@@ -3,6 +3,7 @@
 
 #include "tank/protocol_file.h"
 
+#include <QFileInfo>
 #include <cstdio>
 #include <memory>
 
@@ -15,13 +16,14 @@ int main(int argc, char **argv)
     const QString path = QString::fromLocal8Bit(argv[1]);
     ProtocolFile pf(path);
     ProtocolReader reader;
-    ProtocolStatus st = reader.load(path);
+    const bool exists = QFileInfo::exists(path);
+    ProtocolStatus st = exists ? reader.load(path) : ProtocolStatus();
     if (!st.ok()) {
         std::fprintf(stderr, "%s\n", qPrintable(st.text));
         return 1;
     }
     int next = 0;
-    if (!reader.isProtocol()) {
+    if (!exists || !reader.isProtocol()) {
         auto data = std::make_unique<TDateProtokol>();
         st = pf.create(*data);
     } else if (reader.ini().hasKey(Protocol::kPoint, Protocol::kStopPoint)) {

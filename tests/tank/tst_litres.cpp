@@ -40,7 +40,8 @@ private Q_SLOTS:
         QTest::newRow("at first point") << three << 100 << 0.0;
         // A code equal to a point's code takes the segment above it.
         QTest::newRow("at middle point") << three << 300 << 40.0;
-        QTest::newRow("at last point") << three << 500 << NoData;
+        // The top point is a point of the table too: its own litres.
+        QTest::newRow("at last point") << three << 500 << 100.0;
         QTest::newRow("above last") << three << 600 << NoData;
         QTest::newRow("below first") << three << 99 << NoData;
         QTest::newRow("zero code below first") << three << 0 << NoData;
@@ -55,7 +56,7 @@ private Q_SLOTS:
         QTest::newRow("equal codes, at the code") << equal << 300 << 45.0;
         QTest::newRow("equal codes, above") << equal << 400 << 72.5;
         QTest::newRow("equal codes, below") << equal << 200 << 20.0;
-        QTest::newRow("all codes equal") << points({{300, 10}, {300, 20}}) << 300 << NoData;
+        QTest::newRow("all codes equal") << points({{300, 10}, {300, 20}}) << 300 << 20.0;
 
         // A draining calibration: codes fall as litres rise.
         const Points falling = points({{500, 0}, {300, 40}, {100, 100}});
@@ -63,10 +64,12 @@ private Q_SLOTS:
         QTest::newRow("falling, second segment") << falling << 200 << 70.0;
         QTest::newRow("falling, at a point") << falling << 300 << 40.0;
         QTest::newRow("falling, above first") << falling << 600 << NoData;
+        QTest::newRow("falling, at last point") << falling << 100 << 100.0;
         QTest::newRow("falling, below last") << falling << 50 << NoData;
 
         QTest::newRow("no points") << Points{} << 100 << NoData;
-        QTest::newRow("one point") << points({{100, 5}}) << 100 << NoData;
+        QTest::newRow("one point") << points({{100, 5}}) << 100 << 5.0;
+        QTest::newRow("one point, other code") << points({{100, 5}}) << 101 << NoData;
     }
     void atCode()
     {

@@ -4,8 +4,8 @@
 
 #include "tank/protocol_file.h"
 
-#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -75,6 +75,13 @@ private Q_SLOTS:
     void openingOverwritesOnlyUserIndices();
     void stopPointBeyondTable();
     void hugeStopPointDoesNotHang();
+    void sparseFileReadsEveryStoredPoint();
+    void operationsOnAbsentPointsChangeNothing_data();
+    void operationsOnAbsentPointsChangeNothing();
+    void missingFileIsAnIoFailure();
+    void readOnlyProtocolIsRefused();
+    void refusedFileKeepsTheOpenProtocol();
+    void createStartsFromAnEmptyFile();
     void fiftyMegabyteFile();
     void writePointsInProtocolOrder();
     void deletePointShiftsLaterPoints();
@@ -361,16 +368,178 @@ void TestProtocolFile::hugeStopPointDoesNotHang()
                                pointLines(0, "1", "10", "1", "User Save") +
                                pointLines(1, "2", "20", "2", "User Save") +
                                "Time2000000000=5\r\n"));
-    QElapsedTimer t;
-    t.start();
+    // Reading two billion default points would hang until the test's time-out.
     Opened o = openFile(path);
     QVERIFY(o.status.ok());
-    QVERIFY(t.elapsed() < 5000);
     QCOMPARE(o.points.stopPoint, 2147483647);
-    QCOMPARE(indices(o.points), (std::vector<int>{0, 1}));
-    QCOMPARE(o.status.notes.size(), 1);
+    // The stored point far out is read (time 5, the other keys by default); the
+    // notes say that Stop_Point names absent points and that it is beyond the table.
+    QCOMPARE(indices(o.points), (std::vector<int>{0, 1, 2000000000}));
+    QCOMPARE(o.status.notes.size(), 2);
     // Deleting in such a file is bounded the same way.
     QVERIFY(ProtocolFile(path).deletePoint(0).ok());
+    ProtocolReader r;
+    QVERIFY(r.load(path).ok());
+    QCOMPARE(r.stopPoint(), 2147483646);
+    QCOMPARE(r.pointKeys(0, "-").Time, QStringLiteral("2"));
+    QCOMPARE(r.pointKeys(1999999999, "-").Time, QStringLiteral("5"));
+    QCOMPARE(r.pointKeys(2000000000, "-").Time, QStringLiteral("-"));
+}
+
+void TestProtocolFile::sparseFileReadsEveryStoredPoint()
+{
+    // Points 0..10 and 101: reading goes by Stop_Point and the points present,
+    // so point 101 is read, enters the table, and deletion and correction reach it.
+    QByteArray body = "[Point]\r\nStop_Point=101\r\n[Protocol_Date]\r\n";
+    for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 101})
+        body += pointLines(i, QByteArray::number(i), QByteArray::number(100 + i), "1",
+                           "User Save");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sparse.kvi"));
+    QVERIFY(writeRaw(path, kHead + body));
+    Opened o = openFile(path);
+    QVERIFY2(o.status.ok(), qPrintable(o.status.text));
+    QCOMPARE(indices(o.points), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 101}));
+    QCOMPARE(o.data->DateOfCalibrate[101], 201);
+    QCOMPARE(o.data->DateOfCalibrate[50], 0);
+
+    ProtocolFile pf(path);
+    QVERIFY(pf.setLitres(101, 40).ok());
+    QVERIFY(pf.addLitres(10, 2.5).ok());
+    ProtocolReader r;
+    QVERIFY(r.load(path).ok());
+    QCOMPARE(r.pointKeys(101, "").liter, QStringLiteral("42,5"));
+    QCOMPARE(r.pointKeys(10, "").liter, QStringLiteral("3,5"));
+    QCOMPARE(r.pointKeys(9, "").liter, QStringLiteral("1"));
+
+    // Deleting point 5 moves 6..10 to 5..9 and 101 to 100.
+    QVERIFY(pf.deletePoint(5).ok());
+    QVERIFY(r.load(path).ok());
+    QCOMPARE(r.stopPoint(), 100);
+    QCOMPARE(r.pointKeys(5, "-").FilterN, QStringLiteral("106"));
+    QCOMPARE(r.pointKeys(9, "-").FilterN, QStringLiteral("110"));
+    QCOMPARE(r.pointKeys(10, "-").FilterN, QStringLiteral("-"));
+    QCOMPARE(r.pointKeys(100, "-").FilterN, QStringLiteral("201"));
+    QCOMPARE(r.pointKeys(100, "-").liter, QStringLiteral("42,5"));
+    QCOMPARE(r.pointKeys(101, "-").Time, QStringLiteral("-"));
+    QVERIFY(pf.deletePoint(100).ok());
+    Opened after = openFile(path);
+    QCOMPARE(indices(after.points), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+}
+
+void TestProtocolFile::operationsOnAbsentPointsChangeNothing_data()
+{
+    QTest::addColumn<int>("op"); // 0 delete, 1 setLitres, 2 addLitres
+    QTest::addColumn<int>("index");
+    QTest::newRow("delete beyond Stop_Point") << 0 << 4;
+    QTest::newRow("delete in a gap") << 0 << 2;
+    QTest::newRow("delete -1") << 0 << -1;
+    QTest::newRow("set litres beyond Stop_Point") << 1 << 7;
+    QTest::newRow("set litres in a gap") << 1 << 2;
+    QTest::newRow("set litres of -1") << 1 << -1;
+    // A negative start once clamped to 0 and changed every point.
+    QTest::newRow("add litres from -1") << 2 << -1;
+}
+
+void TestProtocolFile::operationsOnAbsentPointsChangeNothing()
+{
+    QFETCH(int, op);
+    QFETCH(int, index);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p.kvi"));
+    const QByteArray content = kHead + "[Point]\r\nStop_Point=3\r\n[Protocol_Date]\r\n" +
+                               pointLines(0, "0", "10", "0000,00", "User Save") +
+                               pointLines(1, "1", "20", "0010,00", "User Save") +
+                               pointLines(3, "3", "40", "0030,00", "User Save");
+    QVERIFY(writeRaw(path, content));
+    ProtocolFile pf(path);
+    const ProtocolStatus st = op == 0   ? pf.deletePoint(index)
+                              : op == 1 ? pf.setLitres(index, 99)
+                                        : pf.addLitres(index, 5);
+    QCOMPARE(st.fault, ProtocolFault::BadArgument);
+    QVERIFY(!st.text.isEmpty());
+    QCOMPARE(readAll(path), content);
+}
+
+void TestProtocolFile::missingFileIsAnIoFailure()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("gone.kvi"));
+    Opened o = openFile(path);
+    QCOMPARE(o.status.fault, ProtocolFault::Io);
+    QVERIFY2(o.status.text.contains(path), qPrintable(o.status.text));
+    TDateProtokol data;
+    ProtocolFile pf(path);
+    QCOMPARE(pf.recognise(data).fault, ProtocolFault::Io);
+    const ProtocolStatus w =
+        pf.writePoint(0, PointKeys::make(1, 2, 3, "0:00:01", "0000,00", "+1", "User Save"));
+    QCOMPARE(w.fault, ProtocolFault::Io);
+    QVERIFY(w.text.startsWith(QStringLiteral("Unable to write to ") + path));
+    QVERIFY(!QFile::exists(path));
+    ProtocolReader reader;
+    QCOMPARE(reader.load(path).fault, ProtocolFault::Io);
+}
+
+void TestProtocolFile::readOnlyProtocolIsRefused()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ro.kvi"));
+    const QByteArray content = kHead + "[Point]\r\nStop_Point=0\r\n[Protocol_Date]\r\n" +
+                               pointLines(0, "0", "10", "0000,00", "User Save");
+    QVERIFY(writeRaw(path, content));
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    ProtocolFile pf(path);
+    const ProtocolStatus st =
+        pf.writePoint(1, PointKeys::make(1, 2, 3, "0:00:01", "0000,00", "+1", "User Save"));
+    QCOMPARE(st.fault, ProtocolFault::Io);
+    QCOMPARE(st.text, QStringLiteral("Unable to write to ") + path);
+    QCOMPARE(pf.setLitres(0, 5).fault, ProtocolFault::Io);
+    TDateProtokol data;
+    QCOMPARE(pf.create(data).fault, ProtocolFault::Io);
+    QCOMPARE(readAll(path), content);
+    QCOMPARE(QFileInfo(path).permissions() & QFile::WriteOwner, QFileDevice::Permissions());
+}
+
+void TestProtocolFile::refusedFileKeepsTheOpenProtocol()
+{
+    QTemporaryDir dir;
+    const QString good = dir.filePath(QStringLiteral("good.kvi"));
+    QVERIFY(writeRaw(good, kHead + "[User_Option]\r\nSN=123456\r\nLengthProbe=700\r\n"
+                                   "[Point]\r\nStop_Point=0\r\n[Protocol_Date]\r\n" +
+                                   pointLines(0, "1", "1500", "0012,50", "User Save")));
+    const QString refused = dir.filePath(QStringLiteral("refused.kvi"));
+    QVERIFY(writeRaw(refused, "[Protocol]\r\nMarking=Error\r\nVersion=55\r\n"));
+    const QString damaged = dir.filePath(QStringLiteral("damaged.kvi"));
+    QVERIFY(writeRaw(damaged, "[Protocol]\r\nMarking=OK\r\nVersion=100\r\n[User_Option]\r\n"
+                              "CompanyName=#12x4\r\nSN=999999\r\n"));
+
+    Opened o = openFile(good);
+    QVERIFY(o.status.ok());
+    for (const QString &other : {refused, damaged}) {
+        GeneralData general;
+        PointsRead points;
+        const ProtocolStatus st = ProtocolFile(other, 0).open(*o.data, general, points);
+        QVERIFY(!st.ok());
+        QCOMPARE(o.data->VersionKVI, 100);
+        QCOMPARE(o.data->SerialNamProtocol, 123456);
+        QCOMPARE(o.data->LengthProbe, QStringLiteral("700"));
+        QCOMPARE(o.data->DateOfCalibrate[0], 1500);
+        QCOMPARE(o.data->UserPoints.size(), size_t(1));
+    }
+    QCOMPARE(ProtocolFile(refused).recognise(*o.data).fault, ProtocolFault::NotProtocol);
+    QCOMPARE(o.data->VersionKVI, 100);
+}
+
+void TestProtocolFile::createStartsFromAnEmptyFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("again.kvi"));
+    QVERIFY(writeRaw(path, kHead + "[User_Option]\r\nSN=123456\r\n[Point]\r\nStop_Point=0\r\n"
+                                   "[Protocol_Date]\r\n" +
+                                   pointLines(0, "1", "1500", "0012,50", "User Save")));
+    TDateProtokol data;
+    QVERIFY(ProtocolFile(path).create(data).ok());
+    QCOMPARE(readAll(path), kHead);
 }
 
 void TestProtocolFile::fiftyMegabyteFile()
