@@ -31,7 +31,7 @@ public:
     virtual QString saveFileName(const QString &title, const QString &suggestedPath,
                                  const QString &filter) = 0;
 
-    /// Shows a plain information message with OK (the tool's ShowMessage).
+    /// Shows a plain information message with OK.
     void show(const QString &text) { message(text, MsgIcon::None, MsgButtons::Ok); }
 };
 

@@ -38,7 +38,7 @@ QString NumberFormat::general(double value) const
     if (value == 0)
         return QStringLiteral("0"); // also for -0
     QString s = QString::number(value, 'g', 15);
-    // Qt writes exponents as "e+15" / "e-05"; the tool's form is "E15" / "E-5".
+    // Qt writes exponents as "e+15" / "e-05"; the texts shown write "E15" / "E-5".
     const int e = s.indexOf(QLatin1Char('e'));
     if (e >= 0) {
         QString mant = s.left(e);
@@ -59,7 +59,8 @@ std::optional<double> NumberFormat::parse(const QString &text) const
     static thread_local QString lastSep;
     static thread_local QRegularExpression re;
     if (lastSep != sep) {
-        re = QRegularExpression(QStringLiteral("^[+-]?(\\d+(%1\\d*)?|%1\\d+)([eE][+-]?\\d+)?$").arg(sep));
+        re = QRegularExpression(
+            QStringLiteral("^[+-]?(\\d+(%1\\d*)?|%1\\d+)([eE][+-]?\\d+)?$").arg(sep));
         lastSep = sep;
     }
     if (!re.match(t).hasMatch())

@@ -14,7 +14,7 @@ public:
     void setSeparator(QChar sep) { m_sep = sep; }
 
     /// printf-style fixed format: "%5.2f", "%7.4f", "%2.3f" … (width pads with
-    /// blanks on the left, as the tool's Format does), separator applied.
+    /// blanks on the left), separator applied.
     QString format(const char *printfFormat, double value) const;
     /// Fixed with `decimals` digits and minimum `width` characters.
     QString fixed(double value, int decimals, int width = 0) const;

@@ -6,7 +6,10 @@ Timer::Timer(Scheduler *scheduler, QString name, int intervalMs, std::function<v
 {
 }
 
-Timer::~Timer() { disarm(); }
+Timer::~Timer()
+{
+    disarm();
+}
 
 void Timer::setEnabled(bool on)
 {

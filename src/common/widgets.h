@@ -1,6 +1,6 @@
 #pragma once
 // Small widgets the main window needs and Qt does not have as such. Each keeps
-// the state the tool's procedures read and write (position, item index,
+// the state the window's procedures read and write (position, item index,
 // progress, colour, running) as a property, so the .ui file can set it at
 // design time and handlers read it like any other control.
 

@@ -42,11 +42,11 @@ public:
     /// Bytes 1…L of the last accepted reply (L = ReplyLengthText); empty after ClearReply.
     QByteArray replyBytes() const;
 
-    /// Step 5: a complete reply passed its CRC (the window toggles the lamp sInd).
+    /// A complete reply passed its CRC (the window toggles the lamp sInd).
     std::function<void()> onReplyMatched;
-    /// Step 6: dispatch of the accepted reply (bytes 1…L, lead to CRC).
+    /// Dispatch of the accepted reply (bytes 1…L, lead to CRC).
     std::function<void(const QByteArray &reply)> onReplyAccepted;
-    /// Step 7: end-of-chunk updates, run only while FrameError is clear.
+    /// End-of-chunk updates, run only while FrameError is clear.
     std::function<void()> onEndOfChunk;
 
     // Shared state read by the decoders and the dispatcher.

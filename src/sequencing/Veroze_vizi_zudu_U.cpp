@@ -14,7 +14,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 
-// Every timer starts with the interval of the window description and switched off.
+// Every timer starts switched off, with its design interval.
 #define KV_TIMER(name, ms) name(world.scheduler, QStringLiteral(#name), ms)
 
 TForm1::TForm1(ProgramState &state, const ProgramWorld &world, QWidget *parent)
@@ -60,7 +60,7 @@ TForm1::~TForm1()
 
 void TForm1::wireLink()
 {
-    // The port as the window description sets it up: COM1, 19200 8N1, lines
+    // The port as the window starts it: COM1, 19200 8N1, lines
     // off, chunks of up to 500 bytes handed over as they arrive.
     FPort.setComNumber(1);
     FPort.setInBufSize(500);
@@ -164,12 +164,24 @@ void TForm1::registerTimers()
                 &TimerReadAzimuth,
                 &TimerReadInclinometerData};
     // The one-shot links of the request chains: each sends one request when it fires.
-    m_chainTimers = {&TimerSetRepMode,        &TimerSETAVRGTimer,         &TimerSetPeriod,
-                     &TimerSET_REP_MODE_3,    &TimerSET_INCL_LAN_ADR,     &TimerNewAddres,
-                     &TimerGETEXTPARAM,       &TimerGET_REP_MODE_3,       &TimerGET_INCL_LAN_ADR,
-                     &TimerDACOFF,            &TimerContZL,               &TimerReadDateLenthZond,
-                     &TimerSETFSMOffset,      &TimerSETFSMScale,          &TimerWriteSetFSMCalcParam,
-                     &TimerReadFSM_CALC_PARAM, &TimerReadAxsK,            &TimerReadCalData,
+    m_chainTimers = {&TimerSetRepMode,
+                     &TimerSETAVRGTimer,
+                     &TimerSetPeriod,
+                     &TimerSET_REP_MODE_3,
+                     &TimerSET_INCL_LAN_ADR,
+                     &TimerNewAddres,
+                     &TimerGETEXTPARAM,
+                     &TimerGET_REP_MODE_3,
+                     &TimerGET_INCL_LAN_ADR,
+                     &TimerDACOFF,
+                     &TimerContZL,
+                     &TimerReadDateLenthZond,
+                     &TimerSETFSMOffset,
+                     &TimerSETFSMScale,
+                     &TimerWriteSetFSMCalcParam,
+                     &TimerReadFSM_CALC_PARAM,
+                     &TimerReadAxsK,
+                     &TimerReadCalData,
                      &TimerReadAzimuth};
     TimerStartWindows.setHandler([this] { TimerStartWindowsTimer(); });
     TimerSetProtocol.setHandler([this] { TimerSetProtocolTimer(); });
@@ -231,8 +243,7 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
             // (this Qt leaves them to the focused control).
             if (event->type() == QEvent::KeyPress) {
                 const auto *key = static_cast<QKeyEvent *>(event);
-                const bool pageKey =
-                    key->key() == Qt::Key_PageDown || key->key() == Qt::Key_PageUp;
+                const bool pageKey = key->key() == Qt::Key_PageDown || key->key() == Qt::Key_PageUp;
                 if (pageKey && key->modifiers() == Qt::ControlModifier) {
                     const QScopedValueRollback<bool> user(m_userTabChange, true);
                     stepVisibleTab(key->key() == Qt::Key_PageDown ? 1 : -1);

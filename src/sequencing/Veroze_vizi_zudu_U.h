@@ -7,33 +7,34 @@
 // computing in the room it belongs to.
 //
 // Control kinds and their Qt widgets, used throughout the form:
-//   button, bit button ("bb…", "BitBtn…", "Button…") -> QPushButton
+//   button, bit button ("bb…", "BitBtn…", "Button…")  -> QPushButton
 //   speed button ("sb…", "SpeedButton…")              -> checkable QToolButton (down = checked)
 //   edit ("ed…")                                      -> QLineEdit
-//   masked edit ("me…")                               -> QLineEdit with inputMask: the mask
-//       "M;s;b" of a window description becomes Qt's "M;b" (digits "9", literal ",",
-//       blank character b). Qt's text() leaves out blanks; read displayText() where a
-//       procedure needs the edit text with its blanks.
+//   masked edit ("me…")                               -> QLineEdit with an inputMask "M;b"
+//       (digits "9", literal ",", blank character b); text() leaves the blanks
+//       out, so read displayText() where a procedure needs the text with them
 //   spin edit ("se…", "SpinEdit…")                    -> QSpinBox
 //   up-down ("ud…", "UpDown…")                        -> UpDown (widgets.h): position,
 //       minimum, maximum, increment; clicked(Next/Prev) after a user click
 //   check box / radio button / combo box              -> QCheckBox / QRadioButton / QComboBox
-//       (a drop-down list with "no entry selected" shows its text as placeholder)
+//       (a drop-down list with no entry selected shows its text as placeholder)
 //   radio group ("RadioGroup")                        -> RadioGroupBox (widgets.h): items,
-//   itemIndex gauge ("Gauge…")                                  -> Gauge (widgets.h): progress,
-//   clamped track bar ("TrackBar…")                           -> QSlider group box / panel / bevel
-//   / splitter              -> QGroupBox / QFrame / QFrame line date picker ("DateTimePicker") ->
-//   QDateEdit, disabled (display only) the lamp "sInd"                                   -> Lamp
-//   (widgets.h): color the busy animation "Animate"                      -> BusyIndicator
-//   (widgets.h): active picture ("Image", "Image2")                       -> QLabel with a pixmap
+//       itemIndex
+//   gauge ("Gauge…")                                  -> Gauge (widgets.h): progress, clamped
+//   track bar ("TrackBar…")                           -> QSlider
+//   group box / panel / bevel / splitter              -> QGroupBox / QFrame / QFrame line
+//   date picker ("DateTimePicker")                    -> QDateEdit, disabled (display only)
+//   the lamp "sInd"                                   -> Lamp (widgets.h): color
+//   the busy animation "Animate"                      -> BusyIndicator (widgets.h): active
+//   picture ("Image", "Image2")                       -> QLabel with a pixmap
 //   menu items                                        -> QAction; menus -> QMenu
 //   status bar "StatusBar1"                           -> QStatusBar with one QLabel per panel,
 //       "StatusBar1_Panel0" … "StatusBar1_Panel3" (0: link state, 3: clock)
 
 #include "common/timer.h"
+#include "common/widgets.h"
 #include "link/comport.h"
 #include "sequencing/program_state.h"
-#include "common/widgets.h"
 
 #include <QMainWindow>
 #include <QVector>
@@ -131,8 +132,9 @@ private:
     void EndOfChunk();
     /// The connection lamp changes colour on every accepted reply.
     void ToggleLamp();
-    // The chain timers the dispatcher starts are declared with the Part that
-    // sends their request: settings writes, probe class, output scale, inclinometer.
+    // The chain timers the dispatcher starts are declared below with the
+    // procedure that sends their request: settings writes, probe class,
+    // output scale, inclinometer.
     /// "Ошибка записи." for status 0x01, else the success text; polling, search
     /// and watchdog stopped before the message, the search started after it.
     void WriteResultMessage(int status);

@@ -187,8 +187,8 @@ void TForm1::ReadSN()
         else if (QAction *a = findChild<QAction *>(n))
             a->setVisible(r.calibrationControlsVisible);
     }
-    // The group heights and offsets of the window description follow from the
-    // layouts here: a group shrinks when its calibration controls are hidden.
+    // The group heights and offsets follow from the layouts: a group shrinks
+    // when its calibration controls are hidden.
     ui->bbDublTarirovanie->setVisible(r.bbDublTarirovanieVisible);
     resize(width(), r.mainWindowHeight);
 

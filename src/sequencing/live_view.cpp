@@ -96,8 +96,9 @@ void TForm1::TimerWriteDataParamTimer()
         ui->sbZeroTanck->setText(c);
 
     // 9. Probe length of the protocol.
-    ui->Label45->setText(loaded && protocol.LengthProbe != QLatin1String("0") ? protocol.LengthProbe
-                                                                              : text(Txt::NotAvailable));
+    ui->Label45->setText(loaded && protocol.LengthProbe != QLatin1String("0")
+                             ? protocol.LengthProbe
+                             : text(Txt::NotAvailable));
 
     // 10. Full-scale mode: the scale ends are not set while it is on.
     const bool fullScaleMode = ui->SpeedButton1->isChecked();

@@ -9,8 +9,8 @@
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
-#include "common/lang_ids.h"
 #include "common/dialogs.h"
+#include "common/lang_ids.h"
 #include "link/frame.h"
 #include "sensor/decode.h"
 #include "sequencing/startup_rules.h"
@@ -35,7 +35,6 @@ QString permissionText(const QString &device, int Lang)
                           "(sudo usermod -aG dialout $USER), then log out and in again.")
         .arg(device);
 }
-
 
 } // namespace
 

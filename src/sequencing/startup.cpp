@@ -7,8 +7,8 @@
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
-#include "common/lang_ids.h"
 #include "common/dialogs.h"
+#include "common/lang_ids.h"
 #include "common/scheduler.h"
 #include "sequencing/startup_rules.h"
 #include "shell/AvtoSave_U.h"

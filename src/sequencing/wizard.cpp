@@ -222,7 +222,8 @@ void TForm1::BitBtn8Click()
 
 void TForm1::BitBtn12Click()
 {
-    showPage(isFullFeatureModel(m_state.sensor.SensorParam.IntModel) ? ui->TabSheet2 : ui->TabSheet1);
+    showPage(isFullFeatureModel(m_state.sensor.SensorParam.IntModel) ? ui->TabSheet2
+                                                                     : ui->TabSheet1);
     NextTab();
 }
 

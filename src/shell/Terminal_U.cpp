@@ -111,7 +111,7 @@ QString TForm3::text(int englishIndex) const
     if (m_lookup)
         return m_lookup(englishIndex);
     return englishIndex == Txt::HideTerminal ? QStringLiteral("&Скрыть терминальное окно")
-                                        : QStringLiteral("&Показать терминальное окно");
+                                             : QStringLiteral("&Показать терминальное окно");
 }
 
 void TForm3::N5Click()

@@ -254,10 +254,10 @@ ProtocolStatus badArgument(const QString &text)
 // A point operation that names no stored point changes nothing.
 ProtocolStatus noPoint(int index, int lang)
 {
-    return badArgument(lang == 1
-                           ? QStringLiteral("В протоколе нет точки %1; протокол не изменён.").arg(index)
-                           : QStringLiteral("The protocol holds no point %1; it was not changed.")
-                                 .arg(index));
+    return badArgument(
+        lang == 1
+            ? QStringLiteral("В протоколе нет точки %1; протокол не изменён.").arg(index)
+            : QStringLiteral("The protocol holds no point %1; it was not changed.").arg(index));
 }
 
 void readGeneralFrom(const IniFile &ini, TDateProtokol &data, GeneralData &out, const QString &path,

@@ -75,9 +75,18 @@ private Q_SLOTS:
     {
         SimulatedScheduler clock;
         QStringList order;
-        Timer a(&clock, QStringLiteral("a"), 300, [&] { order << "a"; a.stop(); });
-        Timer b(&clock, QStringLiteral("b"), 100, [&] { order << "b"; b.stop(); });
-        Timer c(&clock, QStringLiteral("c"), 200, [&] { order << "c"; c.stop(); });
+        Timer a(&clock, QStringLiteral("a"), 300, [&] {
+            order << "a";
+            a.stop();
+        });
+        Timer b(&clock, QStringLiteral("b"), 100, [&] {
+            order << "b";
+            b.stop();
+        });
+        Timer c(&clock, QStringLiteral("c"), 200, [&] {
+            order << "c";
+            c.stop();
+        });
         a.start();
         b.start();
         c.start();
@@ -89,8 +98,15 @@ private Q_SLOTS:
     {
         SimulatedScheduler clock;
         QList<qint64> at;
-        Timer second(&clock, QStringLiteral("second"), 100, [&] { second.stop(); at << clock.nowMs(); });
-        Timer first(&clock, QStringLiteral("first"), 100, [&] { first.stop(); second.start(); at << clock.nowMs(); });
+        Timer second(&clock, QStringLiteral("second"), 100, [&] {
+            second.stop();
+            at << clock.nowMs();
+        });
+        Timer first(&clock, QStringLiteral("first"), 100, [&] {
+            first.stop();
+            second.start();
+            at << clock.nowMs();
+        });
         first.start();
         clock.advance(250);
         QCOMPARE(at, (QList<qint64>{100, 200}));

@@ -6,8 +6,8 @@
 #include "link/port_map.h"
 #include "link/pty.h"
 #include "sensor/decode.h"
-#include "shell/settings_store.h"
 #include "shell/Terminal_U.h"
+#include "shell/settings_store.h"
 #include "support/program_harness.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 

@@ -13,8 +13,8 @@
 #include "shell/Help_Progral.h"
 #include "shell/Terminal_U.h"
 #include "shell/help_window.h"
-#include "shell/language_ref.h"
 #include "shell/lang_table.h"
+#include "shell/language_ref.h"
 #include "support/program_harness.h"
 
 #include <QAction>
@@ -250,16 +250,36 @@ private Q_SLOTS:
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("to");
-        QTest::newRow("mouse on the tab") << "TabSheet1" << "click" << "TabSheet2";
-        QTest::newRow("Ctrl+Tab on the page") << "TabSheet1" << "ctrl+tab" << "TabSheet2";
-        QTest::newRow("Ctrl+Shift+Tab on the page") << "TabSheet2" << "ctrl+backtab" << "TabSheet1";
-        QTest::newRow("Ctrl+PgDn on the page") << "TabSheet1" << "ctrl+pgdn" << "TabSheet2";
-        QTest::newRow("Ctrl+PgUp on the page") << "TabSheet2" << "ctrl+pgup" << "TabSheet1";
-        QTest::newRow("Right arrow on the tab bar") << "TabSheet1" << "right" << "TabSheet2";
-        QTest::newRow("Left arrow on the tab bar") << "TabSheet2" << "left" << "TabSheet1";
-        QTest::newRow("wheel down over the tab bar") << "TabSheet1" << "wheel-down" << "TabSheet2";
-        QTest::newRow("wheel up over the tab bar") << "TabSheet2" << "wheel-up" << "TabSheet1";
-        QTest::newRow("by code") << "TabSheet1" << "code" << "TabSheet2";
+        QTest::newRow("mouse on the tab") << "TabSheet1"
+                                          << "click"
+                                          << "TabSheet2";
+        QTest::newRow("Ctrl+Tab on the page") << "TabSheet1"
+                                              << "ctrl+tab"
+                                              << "TabSheet2";
+        QTest::newRow("Ctrl+Shift+Tab on the page") << "TabSheet2"
+                                                    << "ctrl+backtab"
+                                                    << "TabSheet1";
+        QTest::newRow("Ctrl+PgDn on the page") << "TabSheet1"
+                                               << "ctrl+pgdn"
+                                               << "TabSheet2";
+        QTest::newRow("Ctrl+PgUp on the page") << "TabSheet2"
+                                               << "ctrl+pgup"
+                                               << "TabSheet1";
+        QTest::newRow("Right arrow on the tab bar") << "TabSheet1"
+                                                    << "right"
+                                                    << "TabSheet2";
+        QTest::newRow("Left arrow on the tab bar") << "TabSheet2"
+                                                   << "left"
+                                                   << "TabSheet1";
+        QTest::newRow("wheel down over the tab bar") << "TabSheet1"
+                                                     << "wheel-down"
+                                                     << "TabSheet2";
+        QTest::newRow("wheel up over the tab bar") << "TabSheet2"
+                                                   << "wheel-up"
+                                                   << "TabSheet1";
+        QTest::newRow("by code") << "TabSheet1"
+                                 << "code"
+                                 << "TabSheet2";
     }
     void everyUserPageChangeIsHandled()
     {
@@ -280,9 +300,9 @@ private Q_SLOTS:
         QTabBar *bar = m_pages->tabBar();
         QWidget *pageWidget = m_pages->currentWidget();
         auto wheel = [&](int dy) {
-            QWheelEvent e(QPointF(bar->tabRect(0).center()), QPointF(bar->mapToGlobal(QPoint(0, 0))),
-                          QPoint(), QPoint(0, dy), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
-                          false);
+            QWheelEvent e(QPointF(bar->tabRect(0).center()),
+                          QPointF(bar->mapToGlobal(QPoint(0, 0))), QPoint(), QPoint(0, dy),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
             QApplication::sendEvent(bar, &e);
         };
         if (how == "click")

@@ -392,8 +392,7 @@ void TestProtocolFile::sparseFileReadsEveryStoredPoint()
     // so point 101 is read, enters the table, and deletion and correction reach it.
     QByteArray body = "[Point]\r\nStop_Point=101\r\n[Protocol_Date]\r\n";
     for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 101})
-        body += pointLines(i, QByteArray::number(i), QByteArray::number(100 + i), "1",
-                           "User Save");
+        body += pointLines(i, QByteArray::number(i), QByteArray::number(100 + i), "1", "User Save");
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("sparse.kvi"));
     QVERIFY(writeRaw(path, kHead + body));
@@ -504,9 +503,10 @@ void TestProtocolFile::refusedFileKeepsTheOpenProtocol()
 {
     QTemporaryDir dir;
     const QString good = dir.filePath(QStringLiteral("good.kvi"));
-    QVERIFY(writeRaw(good, kHead + "[User_Option]\r\nSN=123456\r\nLengthProbe=700\r\n"
-                                   "[Point]\r\nStop_Point=0\r\n[Protocol_Date]\r\n" +
-                                   pointLines(0, "1", "1500", "0012,50", "User Save")));
+    QVERIFY(writeRaw(good, kHead +
+                               "[User_Option]\r\nSN=123456\r\nLengthProbe=700\r\n"
+                               "[Point]\r\nStop_Point=0\r\n[Protocol_Date]\r\n" +
+                               pointLines(0, "1", "1500", "0012,50", "User Save")));
     const QString refused = dir.filePath(QStringLiteral("refused.kvi"));
     QVERIFY(writeRaw(refused, "[Protocol]\r\nMarking=Error\r\nVersion=55\r\n"));
     const QString damaged = dir.filePath(QStringLiteral("damaged.kvi"));
@@ -534,9 +534,10 @@ void TestProtocolFile::createStartsFromAnEmptyFile()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("again.kvi"));
-    QVERIFY(writeRaw(path, kHead + "[User_Option]\r\nSN=123456\r\n[Point]\r\nStop_Point=0\r\n"
-                                   "[Protocol_Date]\r\n" +
-                                   pointLines(0, "1", "1500", "0012,50", "User Save")));
+    QVERIFY(writeRaw(path, kHead +
+                               "[User_Option]\r\nSN=123456\r\n[Point]\r\nStop_Point=0\r\n"
+                               "[Protocol_Date]\r\n" +
+                               pointLines(0, "1", "1500", "0012,50", "User Save")));
     TDateProtokol data;
     QVERIFY(ProtocolFile(path).create(data).ok());
     QCOMPARE(readAll(path), kHead);
