@@ -44,6 +44,7 @@ class Dialogs;
 class HelpWindow;
 class TAboutBox;
 class TForm3;
+class TForm5;
 class TForm7;
 class QLabel;
 class QActionGroup;
@@ -69,8 +70,13 @@ public:
         TForm7 *settings = nullptr; // autosave, port detection, export texts (N16)
         TAboutBox *about = nullptr; // N10
         HelpWindow *help = nullptr; // N13, F1
+        TForm5 *calibration = nullptr; // the tank calibration (bbOpenDiagram1, the protocol start)
     };
-    void setWindows(const Windows &w) { m_windows = w; }
+    void setWindows(const Windows &w)
+    {
+        m_windows = w;
+        wireCalibrationWindow();
+    }
     const Windows &windows() const { return m_windows; }
 
     ProgramState &state() const { return m_state; }
@@ -420,5 +426,12 @@ private:
     void N13Click();
     /// Hands the terminal its menu item, caption texts and main window (once).
     void wireTerminal();
+    /// Gives the calibration window what it takes from the main window: the
+    /// sample of a reading, the resolution, autosave, and the main window's
+    /// part of closing after a calibration.
+    void wireCalibrationWindow();
+    /// The main window's part of closing the calibration window after a
+    /// calibration: pages enabled, port closed, job texts cleared.
+    void CalibrationWindowClosed();
     TForm3 *m_wiredTerminal = nullptr;
 };

@@ -9,6 +9,7 @@
 #include "common/dialogs.h"
 #include "common/lang_ids.h"
 #include "sensor/decode.h"
+#include "tank/Diagram_Tarirovca_U.h"
 
 namespace {
 
@@ -28,7 +29,11 @@ void TForm1::WriteResultMessage(int status)
 
 void TForm1::CalibrationCap() {}
 
-void TForm1::LevelReading(int) {}
+void TForm1::LevelReading(int N)
+{
+    if (m_windows.calibration)
+        m_windows.calibration->LevelReading(N);
+}
 
 void TForm1::DispatchReply(const QByteArray &reply)
 {

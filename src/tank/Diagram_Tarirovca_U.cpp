@@ -1,0 +1,861 @@
+#include "tank/Diagram_Tarirovca_U.h"
+
+#include "common/lang_ids.h"
+#include "common/widgets.h"
+#include "shell/lang_table.h"
+#include "shell/settings_store.h"
+#include "tank/Enter_Fuil_U.h"
+#include "tank/PropertyPoint_U.h"
+#include "tank/point_editing.h"
+
+#include <QAction>
+#include <QAreaSeries>
+#include <QChart>
+#include <QChartView>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGraphicsSimpleTextItem>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProgressBar>
+#include <QScatterSeries>
+#include <QTableWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+namespace {
+
+constexpr int kMinWidth = 812;
+const QColor kAreaColour(233, 191, 105);
+const QColor kActive(200, 30, 30);
+
+// The glyph of a transport button, drawn once: play triangle, pause bars,
+// stop square, record dot and the navigation arrows; the active variant (the
+// name ending in R) is drawn red on a light frame.
+QPixmap drawButton(const QString &name)
+{
+    const bool active = name.endsWith(QLatin1Char('R')) && name != QLatin1String("SBREC");
+    const QString base = active ? name.chopped(1) : name;
+    QPixmap pm(24, 24);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (active) {
+        p.setPen(QPen(kActive, 1));
+        p.setBrush(QColor(255, 235, 235));
+        p.drawRoundedRect(QRectF(0.5, 0.5, 23, 23), 4, 4);
+    }
+    const QColor ink = active ? kActive : QColor(40, 40, 40);
+    p.setPen(Qt::NoPen);
+    p.setBrush(ink);
+    auto triangle = [&](qreal x, bool right) {
+        QPainterPath path;
+        if (right) {
+            path.moveTo(x, 5);
+            path.lineTo(x + 10, 12);
+            path.lineTo(x, 19);
+        } else {
+            path.moveTo(x + 10, 5);
+            path.lineTo(x, 12);
+            path.lineTo(x + 10, 19);
+        }
+        path.closeSubpath();
+        p.drawPath(path);
+    };
+    if (base == QLatin1String("SBPLAY")) {
+        triangle(8, true);
+    } else if (base == QLatin1String("SBPAUSE")) {
+        p.drawRect(QRectF(7, 5, 4, 14));
+        p.drawRect(QRectF(13, 5, 4, 14));
+    } else if (base == QLatin1String("SBSTOP")) {
+        p.drawRect(QRectF(6, 6, 12, 12));
+    } else if (base == QLatin1String("SBREC")) {
+        p.setBrush(QColor(210, 0, 0));
+        p.drawEllipse(QRectF(5, 5, 14, 14));
+    } else if (base == QLatin1String("SBUP")) {
+        triangle(7, true);
+    } else if (base == QLatin1String("SBDOWN")) {
+        triangle(7, false);
+    } else if (base == QLatin1String("SBSPEEDUP")) {
+        triangle(2, true);
+        triangle(12, true);
+    } else if (base == QLatin1String("SBSPEEDDOWN")) {
+        triangle(2, false);
+        triangle(12, false);
+    }
+    return pm;
+}
+
+void setImage(QToolButton *b, const QString &name)
+{
+    if (b->property("imageName").toString() == name)
+        return;
+    b->setProperty("imageName", name);
+    b->setIcon(QIcon(tankButtonImage(name)));
+}
+
+QToolButton *toolButton(QWidget *parent, const char *name, bool checkable)
+{
+    auto *b = new QToolButton(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setCheckable(checkable);
+    b->setAutoRaise(true);
+    b->setIconSize(QSize(24, 24));
+    return b;
+}
+
+QLineEdit *maskedEdit(QWidget *parent, const char *name, const QString &mask, const QString &text)
+{
+    auto *e = new QLineEdit(parent);
+    e->setObjectName(QLatin1String(name));
+    e->setInputMask(mask);
+    e->setText(text);
+    e->setMaximumWidth(80);
+    return e;
+}
+
+} // namespace
+
+QPixmap tankButtonImage(const QString &name)
+{
+    static QHash<QString, QPixmap> cache;
+    auto it = cache.find(name);
+    if (it == cache.end())
+        it = cache.insert(name, drawButton(name));
+    return *it;
+}
+
+TForm5::TForm5(Dialogs *dialogs, SettingsStore *settings, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_rec(dialogs, 0), m_dialogs(dialogs), m_settings(settings)
+{
+    setObjectName(QStringLiteral("TForm5"));
+    build();
+    m_form8 = new TForm8(this);
+    m_form8->onClosed = [this] {
+        setEnabled(true);
+        if (m_host.setMainEnabled)
+            m_host.setMainEnabled(true);
+    };
+    m_form15 = new TForm15(this);
+    m_form15->onOk = [this](const QString &text) { correctLitres(text); };
+    m_form15->onClosed = [this] { setEnabled(true); };
+    resize(kMinWidth, 420);
+    if (m_settings)
+        move(m_settings->get(SettingsKeys::Form5_Left), m_settings->get(SettingsKeys::Form5_Top));
+    setLang(0);
+    refresh();
+}
+
+TForm5::~TForm5() = default;
+
+void TForm5::build()
+{
+    auto *root = new QVBoxLayout(this);
+    root->setContentsMargins(4, 4, 4, 4);
+
+    auto *tools = new QHBoxLayout;
+    sbSpeedDown = toolButton(this, "sbSpeedDown", false);
+    sbDown = toolButton(this, "sbDown", false);
+    sbUp = toolButton(this, "sbUp", false);
+    sbSpeedUp = toolButton(this, "sbSpeedUp", false);
+    setImage(sbSpeedDown, QStringLiteral("SBSPEEDDOWN"));
+    setImage(sbDown, QStringLiteral("SBDOWN"));
+    setImage(sbUp, QStringLiteral("SBUP"));
+    setImage(sbSpeedUp, QStringLiteral("SBSPEEDUP"));
+    for (QToolButton *b : {sbSpeedDown, sbDown, sbUp, sbSpeedUp})
+        tools->addWidget(b);
+    tools->addStretch();
+    root->addLayout(tools);
+
+    // Chart: the level curve, the user-point markers and the cursor line.
+    m_chart = new QChart;
+    m_chart->legend()->hide();
+    m_upper = new QLineSeries;
+    Series1 = new QAreaSeries(m_upper);
+    Series1->setObjectName(QStringLiteral("Series1"));
+    Series1->setColor(kAreaColour);
+    Series1->setBorderColor(kAreaColour.darker(130));
+    Series2 = new QScatterSeries;
+    Series2->setObjectName(QStringLiteral("Series2"));
+    Series2->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
+    Series2->setMarkerSize(8);
+    Series2->setColor(Qt::red);
+    Series2->setBorderColor(Qt::red);
+    Series3 = new QLineSeries;
+    Series3->setObjectName(QStringLiteral("Series3"));
+    Series3->setColor(Qt::red);
+    m_chart->addSeries(Series1);
+    m_chart->addSeries(Series3);
+    m_chart->addSeries(Series2);
+    m_axisX = new QValueAxis;
+    m_axisY = new QValueAxis;
+    m_axisX->setLabelFormat(QStringLiteral("%d"));
+    m_axisY->setLabelFormat(QStringLiteral("%d"));
+    m_chart->addAxis(m_axisX, Qt::AlignBottom);
+    m_chart->addAxis(m_axisY, Qt::AlignLeft);
+    for (QAbstractSeries *s : {static_cast<QAbstractSeries *>(Series1),
+                               static_cast<QAbstractSeries *>(Series2),
+                               static_cast<QAbstractSeries *>(Series3)}) {
+        s->attachAxis(m_axisX);
+        s->attachAxis(m_axisY);
+    }
+    Chart = new QChartView(m_chart, this);
+    Chart->setObjectName(QStringLiteral("Chart"));
+    Chart->setRenderHint(QPainter::Antialiasing);
+    connect(m_chart, &QChart::plotAreaChanged, this, [this] { placeLabels(); });
+    connect(Series2, &QScatterSeries::clicked, this, [this](const QPointF &p) { Series2Click(p); });
+    connect(Series1, &QAreaSeries::clicked, this, [this](const QPointF &p) { Series1Click(p); });
+
+    ValueListEditor = new QTableWidget(0, 2, this);
+    ValueListEditor->setObjectName(QStringLiteral("ValueListEditor"));
+    ValueListEditor->verticalHeader()->hide();
+    ValueListEditor->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ValueListEditor->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ValueListEditor->setSelectionMode(QAbstractItemView::SingleSelection);
+    ValueListEditor->setFixedWidth(160);
+    ValueListEditor->horizontalHeader()->setStretchLastSection(true);
+    connect(ValueListEditor, &QTableWidget::currentCellChanged, this,
+            [this](int row) { ValueListEditorSelectCell(row); });
+    ValueListEditor->setContextMenuPolicy(Qt::DefaultContextMenu);
+
+    auto *middle = new QHBoxLayout;
+    middle->addWidget(Chart, 1);
+    middle->addWidget(ValueListEditor);
+    root->addLayout(middle, 1);
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->hide();
+    root->addWidget(ProgressBar1);
+
+    // The recording panel.
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameShape(QFrame::StyledPanel);
+    auto *g = new QGridLayout(Panel1);
+    Label1 = new QLabel(Panel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    meStartLiter = maskedEdit(Panel1, "meStartLiter", QStringLiteral("9999,99;0"),
+                              QStringLiteral("0000,00"));
+    UpDown3 = new UpDown(Panel1);
+    UpDown3->setObjectName(QStringLiteral("UpDown3"));
+    UpDown3->setRange(0, 9999);
+    sbProc = toolButton(Panel1, "sbProc", true);
+    sbProc->setText(QStringLiteral("+"));
+    sbProc->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    Label2 = new QLabel(Panel1);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    meIncrem =
+        maskedEdit(Panel1, "meIncrem", QStringLiteral("999,99;0"), QStringLiteral("000,00"));
+    UpDown1 = new UpDown(Panel1);
+    UpDown1->setObjectName(QStringLiteral("UpDown1"));
+    UpDown1->setRange(0, 999);
+    sbPlay = toolButton(Panel1, "sbPlay", true);
+    sbPause = toolButton(Panel1, "sbPause", true);
+    sbRec = toolButton(Panel1, "sbRec", false);
+    sbStop = toolButton(Panel1, "sbStop", true);
+    setImage(sbRec, QStringLiteral("SBREC"));
+    sbPlay->setToolTip(QStringLiteral("Start (Ctrl+S)"));
+    sbPause->setToolTip(QStringLiteral("Pause (Ctrl+P)"));
+    sbRec->setToolTip(QStringLiteral("Rec (Ctrl+R)"));
+    sbStop->setToolTip(QStringLiteral("Stop"));
+    Label3 = new QLabel(Panel1);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    meliter = maskedEdit(Panel1, "meliter", QStringLiteral("9999,99;0"), QStringLiteral("0000,00"));
+    meliter->setReadOnly(true);
+    UpDown2 = new UpDown(Panel1);
+    UpDown2->setObjectName(QStringLiteral("UpDown2"));
+    UpDown2->setRange(0, 9999);
+    UpDown2->hide();
+    Label4 = new QLabel(Panel1);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    lbNN = new QLabel(QStringLiteral("0"), Panel1);
+    lbNN->setObjectName(QStringLiteral("lbNN"));
+    QFont big = lbNN->font();
+    big.setBold(true);
+    big.setPointSize(big.pointSize() + 8);
+    lbNN->setFont(big);
+    lbNN->setMinimumWidth(90);
+
+    g->addWidget(Label1, 0, 0, 1, 3);
+    g->addWidget(meStartLiter, 1, 0);
+    g->addWidget(UpDown3, 1, 1);
+    g->addWidget(sbProc, 1, 2);
+    g->addWidget(Label2, 0, 3, 1, 2);
+    g->addWidget(meIncrem, 1, 3);
+    g->addWidget(UpDown1, 1, 4);
+    g->addWidget(sbPlay, 1, 5);
+    g->addWidget(sbPause, 1, 6);
+    g->addWidget(sbRec, 1, 7);
+    g->addWidget(Label3, 0, 8);
+    g->addWidget(meliter, 1, 8);
+    g->addWidget(Label4, 0, 9);
+    g->addWidget(lbNN, 1, 9);
+    g->addWidget(sbStop, 1, 10);
+    g->setColumnStretch(11, 1);
+    root->addWidget(Panel1);
+
+    // Popup menu of the chart and the list; the shortcut items are the
+    // window's own actions, out of the menu but live.
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    auto item = [this](const char *name, QMenu *menu) {
+        auto *a = new QAction(this);
+        a->setObjectName(QLatin1String(name));
+        if (menu)
+            menu->addAction(a);
+        return a;
+    };
+    N5 = item("N5", PopupMenu1);
+    N7 = item("N7", PopupMenu1);
+    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N6"));
+    N4 = item("N4", PopupMenu1);
+    N4->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Insert));
+    N4->setEnabled(false);
+    N1 = item("N1", PopupMenu1);
+    N1->setShortcut(QKeySequence(Qt::Key_Insert));
+    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N2"));
+    N3 = item("N3", PopupMenu1);
+    Play1 = item("Play1", nullptr);
+    Play1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    Pause1 = item("Pause1", nullptr);
+    Pause1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    Rec1 = item("Rec1", nullptr);
+    Rec1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    for (QAction *a : {N1, N3, N4, N5, N7, Play1, Pause1, Rec1}) {
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+    }
+    for (QWidget *w : {static_cast<QWidget *>(Chart), static_cast<QWidget *>(ValueListEditor)}) {
+        w->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(w, &QWidget::customContextMenuRequested, this,
+                [this, w](const QPoint &pos) { PopupMenu1->popup(w->mapToGlobal(pos)); });
+    }
+
+    auto click = [this](QAbstractButton *b, void (TForm5::*h)()) {
+        connect(b, &QAbstractButton::clicked, this, [this, h] { (this->*h)(); });
+    };
+    click(sbPlay, &TForm5::sbPlayClick);
+    click(sbPause, &TForm5::sbPauseClick);
+    click(sbRec, &TForm5::sbRecClick);
+    click(sbStop, &TForm5::sbStopClick);
+    click(sbUp, &TForm5::sbUpClick);
+    click(sbDown, &TForm5::sbDownClick);
+    click(sbSpeedUp, &TForm5::sbSpeedUpClick);
+    click(sbSpeedDown, &TForm5::sbSpeedDownClick);
+    click(sbProc, &TForm5::sbProcClick);
+    connect(meStartLiter, &QLineEdit::textEdited, this, [this] { meStartLiterChange(); });
+    connect(meIncrem, &QLineEdit::textEdited, this, [this] { meIncremChange(); });
+    connect(UpDown3, &UpDown::clicked, this, [this] { UpDown3Click(); });
+    connect(UpDown1, &UpDown::clicked, this, [this] { UpDown1Click(); });
+    auto action = [this](QAction *a, void (TForm5::*h)()) {
+        connect(a, &QAction::triggered, this, [this, h] { (this->*h)(); });
+    };
+    action(N1, &TForm5::N1Click);
+    action(N3, &TForm5::N3Click);
+    action(N4, &TForm5::N4Click);
+    action(N5, &TForm5::N5Click);
+    action(N7, &TForm5::N7Click);
+    action(Play1, &TForm5::Play1Click);
+    action(Pause1, &TForm5::Pause1Click);
+    action(Rec1, &TForm5::Rec1Click);
+}
+
+QString TForm5::t(int id) const
+{
+    return LangText(id, m_lang);
+}
+
+void TForm5::setLang(int lang)
+{
+    m_lang = lang;
+    m_rec.setLang(lang);
+    setWindowTitle(t(Txt::MonitoringCaption));
+    Label1->setText(t(Txt::StartValue));
+    Label2->setText(t(Txt::Step));
+    Label3->setText(t(Txt::NextValue));
+    Label4->setText(t(Txt::LevelCodeN));
+    m_axisX->setTitleText(t(Txt::TimeS));
+    m_axisY->setTitleText(t(Txt::LevelCodeN));
+    ValueListEditor->setHorizontalHeaderLabels({t(Txt::TimeS), QStringLiteral("     N")});
+    N5->setText(t(Txt::MenuChangeFuel));
+    N7->setText(t(Txt::MenuDeletePoint));
+    N4->setText(t(Txt::MenuShowAll));
+    N1->setText(t(Txt::MenuShowPoint));
+    N3->setText(t(Txt::MenuProperties));
+    m_form8->setWindowTitle(t(Txt::PointProperties));
+    m_form15->setWindowTitle(t(Txt::FuelLevel));
+    // Marker labels carry the unit of the language.
+    m_drawnMarkers = -1;
+    if (isVisible())
+        refresh();
+}
+
+Recording::Sample TForm5::sample() const
+{
+    if (m_host.sample)
+        return m_host.sample(m_rec.LevelCode());
+    return {m_rec.LevelCode(), 0, QString(), QString()};
+}
+
+// ---- showing the window
+
+void TForm5::showForCalibration(const QString &protocolPath)
+{
+    m_viewOnly = false;
+    m_calibration = true;
+    m_rec.setProtocol(protocolPath);
+    if (m_host.autosave) {
+        const auto [on, constant] = m_host.autosave();
+        m_rec.setAutosave(on, constant);
+    }
+    if (m_host.resolutionTop)
+        m_rec.setResolutionTop(m_host.resolutionTop());
+    Panel1->show();
+    for (QAction *a : {Play1, Pause1, Rec1})
+        a->setEnabled(true);
+    refresh();
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm5::showViewOnly(const QString &protocolPath)
+{
+    m_viewOnly = true;
+    m_rec.setProtocol(protocolPath);
+    if (m_host.resolutionTop)
+        m_rec.setResolutionTop(m_host.resolutionTop());
+    Panel1->hide();
+    for (QAction *a : {Play1, Pause1, Rec1})
+        a->setEnabled(false);
+    m_rec.reload();
+    refresh();
+    if (m_host.setMainEnabled)
+        m_host.setMainEnabled(false);
+    show();
+    raise();
+}
+
+bool TForm5::viewOnly() const
+{
+    return m_viewOnly;
+}
+
+// ---- readings and the transport buttons
+
+void TForm5::LevelReading(qint32 n)
+{
+    const int before = m_rec.curve().size();
+    const int rows = m_rec.rows().size();
+    m_rec.levelReading(m_host.sample ? m_host.sample(n) : Recording::Sample{n, 0, {}, {}});
+    // A plain reading outside a recording changes nothing on screen.
+    if (isVisible() && (m_rec.curve().size() != before || m_rec.rows().size() != rows))
+        refresh();
+}
+
+void TForm5::sbPlayClick()
+{
+    if (m_host.pollEverySecond)
+        m_host.pollEverySecond();
+    if (m_host.autosave) {
+        const auto [on, constant] = m_host.autosave();
+        m_rec.setAutosave(on, constant);
+    }
+    if (m_host.resolutionTop)
+        m_rec.setResolutionTop(m_host.resolutionTop());
+    m_rec.setIncremText(meIncrem->displayText());
+    m_rec.playClicked(sbPlay->isChecked());
+    if (m_rec.mode() == Recording::Mode::Idle && sbPlay->isChecked())
+        meIncrem->setFocus(); // the step was 0
+    refresh();
+}
+
+void TForm5::sbPauseClick()
+{
+    ProgressBar1->setValue(0);
+    ProgressBar1->show();
+    m_rec.pauseClicked(sbPause->isChecked());
+    ProgressBar1->hide();
+    refresh();
+}
+
+void TForm5::sbRecClick()
+{
+    m_rec.rec(sample());
+    refresh();
+}
+
+void TForm5::sbStopClick()
+{
+    const bool ended = m_rec.stopClicked(sbStop->isChecked(), sample());
+    refresh();
+    if (ended)
+        close();
+}
+
+void TForm5::Play1Click()
+{
+    if (!sbPlay->isEnabled())
+        return;
+    sbPlay->toggle();
+    sbPlayClick();
+}
+
+void TForm5::Pause1Click()
+{
+    if (!sbPause->isEnabled())
+        return;
+    sbPause->toggle();
+    sbPauseClick();
+}
+
+void TForm5::Rec1Click()
+{
+    if (sbRec->isEnabled())
+        sbRecClick();
+}
+
+// ---- fields
+
+void TForm5::sbProcClick()
+{
+    m_rec.setDraining(sbProc->isChecked());
+    refresh();
+}
+
+void TForm5::meStartLiterChange()
+{
+    m_rec.setStartLiterText(meStartLiter->displayText());
+    refresh();
+}
+
+void TForm5::UpDown3Click()
+{
+    m_rec.startLiterUpDown(UpDown3->position());
+    refresh();
+}
+
+void TForm5::meIncremChange()
+{
+    m_rec.setIncremText(meIncrem->displayText());
+    refresh();
+}
+
+void TForm5::UpDown1Click()
+{
+    m_rec.incremUpDown(UpDown1->position());
+    refresh();
+}
+
+// ---- navigation, selection, views
+
+void TForm5::navigate(int step)
+{
+    m_rec.navigate(step);
+    refresh();
+}
+
+void TForm5::ValueListEditorSelectCell(int row)
+{
+    if (row < 0 || row >= m_rec.rows().size())
+        return;
+    m_rec.select(m_rec.rows()[row].index);
+    refresh();
+}
+
+void TForm5::Series2Click(const QPointF &point)
+{
+    if (m_rec.playDown())
+        return;
+    // The marker's own point, by its index: markers and rows share the stored index.
+    for (const Recording::Marker &m : m_rec.markers())
+        if (m.x == point.x() && double(m.n) == point.y()) {
+            m_rec.select(m.index);
+            refresh();
+            return;
+        }
+}
+
+void TForm5::Series1Click(const QPointF &point)
+{
+    if (m_rec.playDown())
+        return;
+    if (const std::optional<int> index = m_rec.rowAtTime(point.x())) {
+        m_rec.select(*index);
+        refresh();
+    }
+}
+
+void TForm5::N1Click()
+{
+    m_rec.showPoint();
+    refresh();
+}
+
+void TForm5::N4Click()
+{
+    m_rec.showWhole();
+    refresh();
+}
+
+// ---- point editing
+
+void TForm5::pauseReload()
+{
+    sbPause->setChecked(true);
+    sbPauseClick();
+    if (m_host.reopen)
+        m_host.reopen();
+}
+
+void TForm5::N3Click()
+{
+    const int s = m_rec.selectedPoint();
+    PointKeys keys;
+    if (s >= 0)
+        (void)ProtocolFile(m_rec.protocol(), m_lang).readPoint(s, QString(), keys);
+    const PointEditing::PropertyTexts p = PointEditing::propertyTexts(s, keys, m_lang);
+    m_form8->lbPropertyNummberPoint->setText(p.number);
+    m_form8->lbPropertyN->setText(p.level);
+    m_form8->lbVolumeCistern->setText(p.volume);
+    m_form8->lbPropertyTime->setText(p.time);
+    m_form8->lbPropertySystemTime->setText(p.systemTime);
+    m_form8->lbPropertyWhoSave->setText(p.whoSave);
+    setEnabled(false);
+    if (m_host.setMainEnabled)
+        m_host.setMainEnabled(false);
+    m_form8->setEnabled(true);
+    m_form8->show();
+    m_form8->activateWindow();
+}
+
+void TForm5::N5Click()
+{
+    m_editedPoint = m_rec.selectedPoint();
+    PointKeys keys;
+    if (m_editedPoint >= 0)
+        (void)ProtocolFile(m_rec.protocol(), m_lang).readPoint(m_editedPoint, QString(), keys);
+    m_editedPointLitres = NumberFormat(QLatin1Char(',')).parse(keys.liter).value_or(0);
+    m_form15->lblavelfuil->setText(PointEditing::currentFuelText(m_editedPointLitres, m_lang));
+    setEnabled(false);
+    m_form15->setEnabled(true);
+    m_form15->show();
+    m_form15->activateWindow();
+}
+
+void TForm5::correctLitres(const QString &text)
+{
+    const double v = NumberFormat(QLatin1Char(',')).parse(text.trimmed()).value_or(0);
+    const double d = v - m_editedPointLitres;
+    const MsgAnswer a = m_dialogs->message(PointEditing::correctionQuestion(d, m_lang),
+                                           MsgIcon::Information, MsgButtons::YesNoCancel);
+    const int s = m_editedPoint;
+    ProtocolFile file(m_rec.protocol(), m_lang);
+    ProtocolStatus st;
+    if (a == MsgAnswer::Yes) {
+        st = file.addLitres(s, d);
+    } else if (a == MsgAnswer::No) {
+        // The one point, if its litres convert (a point stored as -1 is left out).
+        PointKeys keys;
+        st = file.readPoint(s, QString(), keys);
+        const std::optional<double> old = NumberFormat(QLatin1Char(',')).parse(keys.liter);
+        if (st.ok() && old && *old != -1)
+            st = file.setLitres(s, *old + d);
+    }
+    // A point that is not stored (a stale selection) changes nothing; say so.
+    if (!st.ok() && a != MsgAnswer::Cancel)
+        m_dialogs->message(st.text, MsgIcon::Warning);
+    if (a != MsgAnswer::Cancel)
+        pauseReload();
+    else if (m_host.reopen)
+        m_host.reopen();
+}
+
+void TForm5::N7Click()
+{
+    const int row = ValueListEditor->currentRow();
+    if (row <= 0 || m_rec.rows().isEmpty()) {
+        m_dialogs->show(PointEditing::nothingToDelete());
+        return;
+    }
+    const int s = m_rec.selectedPoint();
+    PointKeys keys;
+    (void)ProtocolFile(m_rec.protocol(), m_lang).readPoint(s, QStringLiteral("undefined"), keys);
+    const MsgAnswer a = m_dialogs->message(PointEditing::deletionQuestion(keys, m_lang),
+                                           MsgIcon::Information, MsgButtons::OkCancel);
+    if (a == MsgAnswer::Ok) {
+        const ProtocolStatus st = ProtocolFile(m_rec.protocol(), m_lang).deletePoint(s);
+        if (!st.ok())
+            m_dialogs->message(st.text, MsgIcon::Warning);
+        pauseReload();
+    } else if (m_host.reopen) {
+        m_host.reopen();
+    }
+}
+
+// ---- closing
+
+void TForm5::closeEvent(QCloseEvent *event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TForm5::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (width() < kMinWidth)
+        resize(kMinWidth, height());
+    placeLabels();
+}
+
+void TForm5::FormClose()
+{
+    if (m_viewOnly) {
+        if (m_host.setMainEnabled)
+            m_host.setMainEnabled(true);
+        for (QAction *a : {Play1, Pause1, Rec1})
+            a->setEnabled(true);
+        Panel1->show();
+        m_viewOnly = false;
+        return;
+    }
+    if (!m_calibration)
+        return;
+    m_calibration = false;
+    if (m_settings) {
+        (void)m_settings->set(SettingsKeys::Form5_Top, y());
+        (void)m_settings->set(SettingsKeys::Form5_Left, x());
+    }
+    Panel1->show();
+    m_rec.closeReset();
+    refresh();
+    if (m_host.calibrationClosed)
+        m_host.calibrationClosed();
+    const QString path = m_rec.protocol();
+    const QChar r('\r');
+    const MsgAnswer a = m_dialogs->message(t(Txt::Attention) + r + t(Txt::ExportQuestion1) + r +
+                                               path + r + t(Txt::ExportQuestion2),
+                                           MsgIcon::Information, MsgButtons::YesNo);
+    if (a == MsgAnswer::Yes && m_host.exportSpreadsheet)
+        m_host.exportSpreadsheet();
+    if (m_host.protocolClosed)
+        m_host.protocolClosed();
+}
+
+// ---- showing the machine's state
+
+void TForm5::refresh()
+{
+    const Recording &r = m_rec;
+    const QSignalBlocker b1(sbPlay), b2(sbPause), b3(sbStop), b4(sbProc);
+    sbPlay->setChecked(r.playDown());
+    sbPause->setChecked(r.pauseDown());
+    sbStop->setChecked(r.stopDown());
+    setImage(sbPlay, r.playDown() ? QStringLiteral("SBPLAYR") : QStringLiteral("SBPLAY"));
+    setImage(sbPause, r.pauseDown() ? QStringLiteral("SBPAUSER") : QStringLiteral("SBPAUSE"));
+    setImage(sbStop, r.stopDown() ? QStringLiteral("SBSTOPR") : QStringLiteral("SBSTOP"));
+    sbRec->setEnabled(r.recEnabled());
+    for (QToolButton *nb : {sbUp, sbDown, sbSpeedUp, sbSpeedDown})
+        nb->setEnabled(r.navigationEnabled());
+    meStartLiter->setEnabled(r.startValueEnabled());
+    UpDown3->setEnabled(r.startValueEnabled());
+    sbProc->setChecked(r.draining());
+    sbProc->setText(r.draining() ? QStringLiteral("-") : QStringLiteral("+"));
+    if (meStartLiter->displayText() != r.startLiterText())
+        meStartLiter->setText(r.startLiterText());
+    UpDown3->setPosition(r.startLiterPosition());
+    if (meIncrem->displayText() != r.incremText())
+        meIncrem->setText(r.incremText());
+    UpDown1->setPosition(r.incremPosition());
+    meliter->setText(r.literText());
+    UpDown2->setPosition(r.literPosition());
+    lbNN->setText(r.levelText());
+    N4->setEnabled(r.view() == Recording::View::Point);
+    N1->setEnabled(r.view() == Recording::View::Whole);
+    refreshChart();
+}
+
+void TForm5::refreshChart()
+{
+    const Recording &r = m_rec;
+    const QVector<QPointF> &curve = r.curve();
+    const bool rebuilt = r.curveGeneration() != m_drawnGeneration || curve.size() < m_drawnCurve;
+    if (rebuilt) {
+        // A reload or a reset: the whole curve in one call.
+        m_upper->replace(curve);
+        m_drawnGeneration = r.curveGeneration();
+    } else if (curve.size() > m_drawnCurve) {
+        // One reading a second appends one point.
+        for (int i = m_drawnCurve; i < curve.size(); ++i)
+            m_upper->append(curve[i]);
+    }
+    m_drawnCurve = curve.size();
+
+    const QVector<Recording::Marker> &markers = r.markers();
+    if (rebuilt || markers.size() != m_drawnMarkers) {
+        QList<QPointF> pts;
+        pts.reserve(markers.size());
+        for (const Recording::Marker &m : markers)
+            pts.append(QPointF(m.x, m.n));
+        Series2->replace(pts);
+        qDeleteAll(m_labels);
+        m_labels.clear();
+        for (const Recording::Marker &m : markers) {
+            auto *label = new QGraphicsSimpleTextItem(QString(m.label).replace('\r', '\n'), m_chart);
+            label->setBrush(Qt::red);
+            m_labels.append(label);
+        }
+        m_drawnMarkers = markers.size();
+    }
+
+    if (const std::optional<double> x = r.cursorLine())
+        Series3->replace(QList<QPointF>{QPointF(*x, 5000), QPointF(*x, 0)});
+    else
+        Series3->clear();
+
+    // The minimum first goes below any new maximum, so the new range is taken.
+    m_axisX->setMin(-50);
+    m_axisX->setRange(r.xMin(), std::max(r.xMax(), r.xMin() + 1));
+    m_axisY->setRange(0, r.levelTop());
+
+    const QVector<Recording::Row> &rows = r.rows();
+    const QSignalBlocker block(ValueListEditor);
+    if (rebuilt || rows.size() < m_drawnRows) {
+        ValueListEditor->setRowCount(0);
+        m_drawnRows = 0;
+    }
+    if (rows.size() > m_drawnRows) {
+        ValueListEditor->setRowCount(rows.size());
+        for (int i = m_drawnRows; i < rows.size(); ++i) {
+            ValueListEditor->setItem(i, 0, new QTableWidgetItem(QString::number(rows[i].time)));
+            ValueListEditor->setItem(i, 1, new QTableWidgetItem(QString::number(rows[i].n)));
+        }
+        m_drawnRows = rows.size();
+    }
+    if (r.currentRow() >= 0 && r.currentRow() < rows.size() &&
+        ValueListEditor->currentRow() != r.currentRow())
+        ValueListEditor->setCurrentCell(r.currentRow(), 0);
+    placeLabels();
+}
+
+void TForm5::placeLabels()
+{
+    const QVector<Recording::Marker> &markers = m_rec.markers();
+    for (int i = 0; i < m_labels.size() && i < markers.size(); ++i) {
+        const QPointF at = m_chart->mapToPosition(QPointF(markers[i].x, markers[i].n), Series2);
+        QGraphicsSimpleTextItem *label = m_labels[i];
+        label->setPos(at + QPointF(-label->boundingRect().width() / 2,
+                                   -label->boundingRect().height() - 6));
+        label->setVisible(m_chart->plotArea().contains(at));
+    }
+}
