@@ -3,4 +3,6 @@
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-"${KV_BUILD_DIR:-build}/bench/protocol_bench" "$@"
+BUILD_DIR="${KV_BUILD_DIR:-build}"
+"$BUILD_DIR/bench/protocol_bench" "$@"
+QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" "$BUILD_DIR/bench/recording_bench"

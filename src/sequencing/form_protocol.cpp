@@ -64,7 +64,8 @@ void TForm1::CalibrationWindowClosed()
     for (QLineEdit *e : {ui->edCompanyName, ui->edFirma, ui->edNamberMashine})
         e->clear();
     // The texts go, the drop-down lists stay.
-    for (QComboBox *c : {ui->cbNameUser, ui->cbNameMashine, ui->cbProizvMashine, ui->cbTypeMashine}) {
+    for (QComboBox *c :
+         {ui->cbNameUser, ui->cbNameMashine, ui->cbProizvMashine, ui->cbTypeMashine}) {
         if (c->isEditable())
             c->setEditText(QString());
         else

@@ -2,11 +2,11 @@
 
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "shell/AvtoSave_U.h"
-#include "tank/Diagram_Tarirovca_U.h"
 #include "shell/Help_Progral.h"
 #include "shell/Terminal_U.h"
 #include "shell/help_window.h"
 #include "shell/settings_store.h"
+#include "tank/Diagram_Tarirovca_U.h"
 
 Program::Program(const ProgramWorld &world) : m_world(world)
 {

@@ -17,6 +17,8 @@
 #include "shell/fms_parameter.h"
 #include "shell/help_window.h"
 #include "tank/Diagram_Tarirovca_U.h"
+#include "tank/Enter_Fuil_U.h"
+#include "tank/PropertyPoint_U.h"
 #include "shell/language_ref.h"
 #include "shell/settings_store.h"
 
@@ -217,6 +219,8 @@ void TForm1::applyLanguage()
          QList<QWidget *>{m_windows.terminal, m_windows.settings, m_windows.about, m_windows.help})
         if (w)
             all << w;
+    if (TForm5 *c = m_windows.calibration)
+        all << c << c->form8() << c->form15();
     Language_Ref(all, m_state.Lang);
     // The pass writes N5's "show" caption; while the terminal is up it must
     // offer to hide it instead.

@@ -201,9 +201,9 @@ void TForm5::build()
     m_axisY->setLabelFormat(QStringLiteral("%d"));
     m_chart->addAxis(m_axisX, Qt::AlignBottom);
     m_chart->addAxis(m_axisY, Qt::AlignLeft);
-    for (QAbstractSeries *s : {static_cast<QAbstractSeries *>(Series1),
-                               static_cast<QAbstractSeries *>(Series2),
-                               static_cast<QAbstractSeries *>(Series3)}) {
+    for (QAbstractSeries *s :
+         {static_cast<QAbstractSeries *>(Series1), static_cast<QAbstractSeries *>(Series2),
+          static_cast<QAbstractSeries *>(Series3)}) {
         s->attachAxis(m_axisX);
         s->attachAxis(m_axisY);
     }
@@ -241,20 +241,19 @@ void TForm5::build()
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameShape(QFrame::StyledPanel);
     auto *g = new QGridLayout(Panel1);
-    Label1 = new QLabel(Panel1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    meStartLiter = maskedEdit(Panel1, "meStartLiter", QStringLiteral("9999,99;0"),
-                              QStringLiteral("0000,00"));
+    Label3 = new QLabel(Panel1);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    meStartLiter =
+        maskedEdit(Panel1, "meStartLiter", QStringLiteral("9999,99;0"), QStringLiteral("0000,00"));
     UpDown3 = new UpDown(Panel1);
     UpDown3->setObjectName(QStringLiteral("UpDown3"));
     UpDown3->setRange(0, 9999);
     sbProc = toolButton(Panel1, "sbProc", true);
     sbProc->setText(QStringLiteral("+"));
     sbProc->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    Label2 = new QLabel(Panel1);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    meIncrem =
-        maskedEdit(Panel1, "meIncrem", QStringLiteral("999,99;0"), QStringLiteral("000,00"));
+    Label1 = new QLabel(Panel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    meIncrem = maskedEdit(Panel1, "meIncrem", QStringLiteral("999,99;0"), QStringLiteral("000,00"));
     UpDown1 = new UpDown(Panel1);
     UpDown1->setObjectName(QStringLiteral("UpDown1"));
     UpDown1->setRange(0, 999);
@@ -267,8 +266,8 @@ void TForm5::build()
     sbPause->setToolTip(QStringLiteral("Pause (Ctrl+P)"));
     sbRec->setToolTip(QStringLiteral("Rec (Ctrl+R)"));
     sbStop->setToolTip(QStringLiteral("Stop"));
-    Label3 = new QLabel(Panel1);
-    Label3->setObjectName(QStringLiteral("Label3"));
+    Label2 = new QLabel(Panel1);
+    Label2->setObjectName(QStringLiteral("Label2"));
     meliter = maskedEdit(Panel1, "meliter", QStringLiteral("9999,99;0"), QStringLiteral("0000,00"));
     meliter->setReadOnly(true);
     UpDown2 = new UpDown(Panel1);
@@ -285,17 +284,17 @@ void TForm5::build()
     lbNN->setFont(big);
     lbNN->setMinimumWidth(90);
 
-    g->addWidget(Label1, 0, 0, 1, 3);
+    g->addWidget(Label3, 0, 0, 1, 3);
     g->addWidget(meStartLiter, 1, 0);
     g->addWidget(UpDown3, 1, 1);
     g->addWidget(sbProc, 1, 2);
-    g->addWidget(Label2, 0, 3, 1, 2);
+    g->addWidget(Label1, 0, 3, 1, 2);
     g->addWidget(meIncrem, 1, 3);
     g->addWidget(UpDown1, 1, 4);
     g->addWidget(sbPlay, 1, 5);
     g->addWidget(sbPause, 1, 6);
     g->addWidget(sbRec, 1, 7);
-    g->addWidget(Label3, 0, 8);
+    g->addWidget(Label2, 0, 8);
     g->addWidget(meliter, 1, 8);
     g->addWidget(Label4, 0, 9);
     g->addWidget(lbNN, 1, 9);
@@ -378,21 +377,11 @@ void TForm5::setLang(int lang)
 {
     m_lang = lang;
     m_rec.setLang(lang);
-    setWindowTitle(t(Txt::MonitoringCaption));
-    Label1->setText(t(Txt::StartValue));
-    Label2->setText(t(Txt::Step));
-    Label3->setText(t(Txt::NextValue));
-    Label4->setText(t(Txt::LevelCodeN));
-    m_axisX->setTitleText(t(Txt::TimeS));
-    m_axisY->setTitleText(t(Txt::LevelCodeN));
+    // The captions, labels, axis titles and menu items come with the language
+    // pass (the program passes this window, TForm8 and TForm15 to it); here
+    // only what the pass does not hold.
     ValueListEditor->setHorizontalHeaderLabels({t(Txt::TimeS), QStringLiteral("     N")});
-    N5->setText(t(Txt::MenuChangeFuel));
-    N7->setText(t(Txt::MenuDeletePoint));
-    N4->setText(t(Txt::MenuShowAll));
-    N1->setText(t(Txt::MenuShowPoint));
-    N3->setText(t(Txt::MenuProperties));
     m_form8->setWindowTitle(t(Txt::PointProperties));
-    m_form15->setWindowTitle(t(Txt::FuelLevel));
     // Marker labels carry the unit of the language.
     m_drawnMarkers = -1;
     if (isVisible())
@@ -811,7 +800,8 @@ void TForm5::refreshChart()
         qDeleteAll(m_labels);
         m_labels.clear();
         for (const Recording::Marker &m : markers) {
-            auto *label = new QGraphicsSimpleTextItem(QString(m.label).replace('\r', '\n'), m_chart);
+            auto *label =
+                new QGraphicsSimpleTextItem(QString(m.label).replace('\r', '\n'), m_chart);
             label->setBrush(Qt::red);
             m_labels.append(label);
         }
@@ -823,10 +813,13 @@ void TForm5::refreshChart()
     else
         Series3->clear();
 
-    // The minimum first goes below any new maximum, so the new range is taken.
-    m_axisX->setMin(-50);
-    m_axisX->setRange(r.xMin(), std::max(r.xMax(), r.xMin() + 1));
-    m_axisY->setRange(0, r.levelTop());
+    // Both ends at once (a new maximum below the old minimum is taken too);
+    // an unchanged range costs the chart nothing.
+    const double xMax = std::max(r.xMax(), r.xMin() + 1);
+    if (m_axisX->min() != r.xMin() || m_axisX->max() != xMax)
+        m_axisX->setRange(r.xMin(), xMax);
+    if (m_axisY->max() != r.levelTop() || m_axisY->min() != 0)
+        m_axisY->setRange(0, r.levelTop());
 
     const QVector<Recording::Row> &rows = r.rows();
     const QSignalBlocker block(ValueListEditor);
@@ -854,8 +847,8 @@ void TForm5::placeLabels()
     for (int i = 0; i < m_labels.size() && i < markers.size(); ++i) {
         const QPointF at = m_chart->mapToPosition(QPointF(markers[i].x, markers[i].n), Series2);
         QGraphicsSimpleTextItem *label = m_labels[i];
-        label->setPos(at + QPointF(-label->boundingRect().width() / 2,
-                                   -label->boundingRect().height() - 6));
+        label->setPos(
+            at + QPointF(-label->boundingRect().width() / 2, -label->boundingRect().height() - 6));
         label->setVisible(m_chart->plotArea().contains(at));
     }
 }

@@ -160,7 +160,7 @@ private:
     QLineEdit *meStartLiter, *meIncrem, *meliter;
     UpDown *UpDown1, *UpDown2, *UpDown3;
     QToolButton *sbProc, *sbPlay, *sbPause, *sbRec, *sbStop;
-    QLabel *Label1, *Label2, *Label3, *Label4, *lbNN;
+    QLabel *Label3, *Label1, *Label2, *Label4, *lbNN; // start value, step, next value, N
     QMenu *PopupMenu1;
     QAction *N1, *N3, *N4, *N5, *N7, *Play1, *Pause1, *Rec1;
     QChart *m_chart;

@@ -19,8 +19,8 @@ QString deletionQuestion(const PointKeys &k, int lang)
     const QChar r('\r');
     return t(Txt::DeletePoint) + r + t(Txt::DeleteLevelCode) + k.FilterN + r +
            t(Txt::DeleteLitres) + k.liter + r + t(Txt::DeleteTime) + k.Time + r +
-           t(Txt::DeleteSystemTime) + k.Sistem_Time + r + t(Txt::DeleteTemperature) + k.Tetmo +
-           r + t(Txt::DeleteType) + k.Status_Save + r + t(Txt::DeleteEnd);
+           t(Txt::DeleteSystemTime) + k.Sistem_Time + r + t(Txt::DeleteTemperature) + k.Tetmo + r +
+           t(Txt::DeleteType) + k.Status_Save + r + t(Txt::DeleteEnd);
 }
 
 QString nothingToDelete()

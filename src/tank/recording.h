@@ -53,7 +53,7 @@ public:
 
     /// What the window's environment gives with a reading or a saved point.
     struct Sample {
-        qint32 n = 0;  ///< level code N
+        qint32 n = 0; ///< level code N
         /// The capacitance code the sensor record holds: with a reading, that
         /// of the reading before (the record takes the new C after the
         /// recording has seen the reading); at Rec and Stop the latest one.

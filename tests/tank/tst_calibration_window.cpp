@@ -1,0 +1,286 @@
+// The calibration window on the simulated clock, with the virtual sensor
+// pouring fuel through the main window's poll: a whole calibration recorded,
+// paused, corrected, a point deleted and stopped, then the protocol read back
+// (in process and with kvtool). Also marker clicks, the properties window and
+// a stale selection.
+
+#include "sequencing/Veroze_vizi_zudu_U.h"
+#include "shell/settings_store.h"
+#include "support/program_harness.h"
+#include "tank/Diagram_Tarirovca_U.h"
+#include "tank/Enter_Fuil_U.h"
+#include "tank/PropertyPoint_U.h"
+#include "ui_Veroze_vizi_zudu_U.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QScatterSeries>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolButton>
+
+class TstCalibrationWindow : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ProgramHarness> m_h;
+    TForm5 *w = nullptr;
+    QString m_path;
+
+    template <class T = QWidget> T *child(const char *name)
+    {
+        auto *c = w->findChild<T *>(QLatin1String(name));
+        if (!c)
+            qFatal("control %s missing", name);
+        return c;
+    }
+    void click(const char *button) { child<QToolButton>(button)->click(); }
+    void type(const char *edit, const QString &digits)
+    {
+        auto *e = child<QLineEdit>(edit);
+        e->setFocus();
+        e->home(false);
+        QTest::keyClicks(e, digits);
+    }
+    void seconds(int s) { m_h->clock.advance(qint64(s) * 1000); }
+    ProtocolReader file() const
+    {
+        ProtocolReader r;
+        (void)r.load(m_path);
+        return r;
+    }
+
+    // A connected program polling the sensor, autosave on with constant 5, a
+    // new protocol open and the calibration window shown for it.
+    void begin()
+    {
+        m_h = std::make_unique<ProgramHarness>();
+        (void)m_h->settings.set(SettingsKeys::Save, 0);
+        (void)m_h->settings.set(SettingsKeys::ConstSave, 5);
+        m_h->sensor.setFuelLitres(0);
+        m_h->start();
+        m_h->clock.advance(100);
+        m_h->form().controls()->COM1->trigger();
+        m_h->clock.advance(1550);
+        QVERIFY(m_h->form().port().Connected());
+        m_path = m_h->dir.filePath(QStringLiteral("tank.kvi"));
+        auto data = std::make_unique<TDateProtokol>();
+        QVERIFY(ProtocolFile(m_path).create(*data).ok());
+        m_h->state().CurrentProtocolFile = m_path;
+        w = &m_h->program->form5();
+        w->showForCalibration(m_path);
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+    }
+
+private Q_SLOTS:
+    void cleanup()
+    {
+        m_h.reset();
+        w = nullptr;
+    }
+
+    void wholeCalibration()
+    {
+        begin();
+        QVERIFY(!child<QToolButton>("sbRec")->isEnabled());
+        type("meIncrem", QStringLiteral("01000")); // 010,00 litres a step
+        click("sbPlay");
+        QVERIFY(w->playing());
+        QVERIFY(child<QToolButton>("sbRec")->isEnabled());
+        QCOMPARE(child<QToolButton>("sbPlay")->property("imageName").toString(),
+                 QStringLiteral("SBPLAYR"));
+
+        // Three points, ten litres apart, fuel poured in between.
+        QList<int> levels;
+        for (int i = 0; i < 3; ++i) {
+            m_h->sensor.pour(1.0);
+            seconds(10);
+            m_h->sensor.pour(0);
+            seconds(3);
+            click("sbRec");
+            levels << m_h->state().LevelCode;
+        }
+        QCOMPARE(child<QLineEdit>("meliter")->displayText(), QStringLiteral("0030,00"));
+        QCOMPARE(w->recording().markers().size(), 3);
+        QVERIFY(!child<QLabel>("lbNN")->text().isEmpty());
+        // Level steps were saved on the way (the fuel rose by far more than 5 codes).
+        const PointsRead during = [&] {
+            PointsRead r;
+            (void)ProtocolFile(m_path).readPoints(r);
+            return r;
+        }();
+        QVERIFY(during.points.size() > 3);
+
+        // Pause: reloaded from the file, the next point goes behind the last.
+        click("sbPause");
+        QCOMPARE(w->recording().mode(), Recording::Mode::Paused);
+        auto *list = child<QTableWidget>("ValueListEditor");
+        QCOMPARE(list->rowCount(), int(during.points.size()));
+        const int lastBefore = file().stopPoint();
+        QCOMPARE(w->recording().PointCounter(), lastBefore + 1);
+
+        // Correct the second user point from 10 to 12,5 litres, that one only.
+        const int second = w->recording().markers()[1].index;
+        w->Series2Click(QPointF(w->recording().markers()[1].x, w->recording().markers()[1].n));
+        QCOMPARE(w->recording().selectedPoint(), second);
+        QCOMPARE(list->currentRow(), [&] {
+            for (int r = 0; r < w->recording().rows().size(); ++r)
+                if (w->recording().rows()[r].index == second)
+                    return r;
+            return -1;
+        }());
+        child<QAction>("N5")->trigger();
+        QVERIFY(w->form15()->isVisible());
+        QVERIFY(!w->isEnabled());
+        QCOMPARE(w->form15()->lblavelfuil->text(),
+                 QStringLiteral("Current value of the fuel10 L. replase to:"));
+        w->form15()->meEnterFuil->setText(QStringLiteral("0012,50"));
+        m_h->dialogs.answer(MsgAnswer::No);
+        w->form15()->OKBtn->click();
+        QVERIFY(!w->form15()->isVisible());
+        QVERIFY(w->isEnabled());
+        QCOMPARE(m_h->dialogs.lastMessage(),
+                 QStringLiteral("Change all subsequent point to2,50 L.?"));
+        QCOMPARE(file().pointKeys(second, "").liter, QStringLiteral("12,5"));
+
+        // Delete the first user point.
+        const int first = w->recording().markers()[0].index;
+        w->Series2Click(QPointF(w->recording().markers()[0].x, w->recording().markers()[0].n));
+        QCOMPARE(w->recording().selectedPoint(), first);
+        m_h->dialogs.answer(MsgAnswer::Ok);
+        child<QAction>("N7")->trigger();
+        QVERIFY(
+            m_h->dialogs.lastMessage().startsWith(QStringLiteral("Point with the parameters: ")));
+        QCOMPARE(file().stopPoint(), lastBefore - 1);
+        QCOMPARE(w->recording().markers().size(), 2);
+
+        // Start again, one more point, then Stop with Yes.
+        click("sbPlay");
+        m_h->sensor.pour(1.0);
+        seconds(10);
+        m_h->sensor.pour(0);
+        seconds(3);
+        click("sbRec");
+        levels << m_h->state().LevelCode;
+        const int beforeStop = w->recording().PointCounter();
+        m_h->dialogs.answer(MsgAnswer::Yes); // end the calibration
+        m_h->dialogs.answer(MsgAnswer::No);  // no spreadsheet
+        click("sbStop");
+        QVERIFY(!w->isVisible());
+        QCOMPARE(file().stopPoint(), beforeStop + 1);
+        QCOMPARE(file().pointKeys(beforeStop, "").Status_Save, QStringLiteral("Save Before Exit"));
+        QVERIFY(m_h->dialogs.lastMessage().contains(m_path));
+        QVERIFY(m_h->state().CurrentProtocolFile.isEmpty());
+        QVERIFY(!m_h->form().port().Connected());
+
+        // Read back: the user points are exactly what was recorded.
+        auto data = std::make_unique<TDateProtokol>();
+        GeneralData general;
+        PointsRead points;
+        QVERIFY(ProtocolFile(m_path).open(*data, general, points).ok());
+        QCOMPARE(int(data->UserPoints.size()), 3);
+        QCOMPARE(data->UserPoints[0].n, levels[1]);
+        QCOMPARE(data->UserPoints[0].litres, 12.5);
+        QCOMPARE(data->UserPoints[1].n, levels[2]);
+        QCOMPARE(data->UserPoints[1].litres, 20.0);
+        QCOMPARE(data->UserPoints[2].n, levels[3]);
+        QCOMPARE(data->UserPoints[2].litres, 30.0);
+
+        QProcess kvtool;
+        kvtool.start(QStringLiteral(KV_KVTOOL), {QStringLiteral("protocol"), m_path});
+        QVERIFY(kvtool.waitForFinished(-1));
+        QCOMPARE(kvtool.exitCode(), 0);
+        const QString out = QString::fromUtf8(kvtool.readAllStandardOutput());
+        QVERIFY2(out.contains(QStringLiteral("User points: 3\n")), qPrintable(out));
+        QVERIFY(out.contains(QStringLiteral("\t%1\t12,5\n").arg(levels[1])));
+    }
+
+    // A marker click selects that marker's point; a click on the curve where
+    // no point is stored does nothing; properties of an autosave point; with
+    // a stale selection correction and deletion leave the file alone.
+    void selectionAndProperties()
+    {
+        begin();
+        type("meIncrem", QStringLiteral("01000"));
+        click("sbPlay");
+        m_h->sensor.pour(2.0);
+        seconds(6);
+        m_h->sensor.pour(0);
+        seconds(2);
+        click("sbRec");
+        click("sbPause");
+        const Recording &r = w->recording();
+        QVERIFY(r.rows().size() >= 3);
+        const int selectedBefore = r.selectedPoint();
+        w->Series1Click(QPointF(r.rows()[0].time + 0.37, 5));
+        QCOMPARE(r.selectedPoint(), selectedBefore);
+
+        // The first row is an autosave point.
+        child<QTableWidget>("ValueListEditor")->setCurrentCell(1, 0);
+        QCOMPARE(r.selectedPoint(), r.rows()[1].index);
+        child<QAction>("N3")->trigger();
+        QVERIFY(w->form8()->isVisible());
+        QVERIFY(!m_h->form().isEnabled());
+        QCOMPARE(w->form8()->lbPropertyWhoSave->text(),
+                 QStringLiteral("Preservation type: [Auto Save]"));
+        QVERIFY(w->form8()->lbPropertyNummberPoint->text().endsWith(
+            QString::number(r.rows()[1].index)));
+        w->form8()->BitBtn1->click();
+        QVERIFY(!w->form8()->isVisible());
+        QVERIFY(m_h->form().isEnabled() && w->isEnabled());
+
+        // Another program shortens the file: the selection (the last row)
+        // names no stored point any more. Neither a correction nor a deletion
+        // may change the file then.
+        auto bytes = [&] {
+            QFile f(m_path);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        auto *list = child<QTableWidget>("ValueListEditor");
+        for (const char *command : {"N5", "N7"}) {
+            list->setCurrentCell(list->rowCount() - 1, 0);
+            QVERIFY(ProtocolFile(m_path).deletePoint(file().stopPoint()).ok());
+            const QByteArray before = bytes();
+            QCOMPARE(r.selectedPoint(), r.rows().back().index);
+            QVERIFY(r.selectedPoint() > file().stopPoint());
+            if (QByteArray(command) == "N5") {
+                child<QAction>("N5")->trigger();
+                w->form15()->meEnterFuil->setText(QStringLiteral("0099,00"));
+                m_h->dialogs.answer(MsgAnswer::Yes);
+                w->form15()->OKBtn->click();
+            } else {
+                m_h->dialogs.answer(MsgAnswer::Ok);
+                child<QAction>("N7")->trigger();
+            }
+            QCOMPARE(bytes(), before);
+            // The reload that follows shows the file as it is.
+            QCOMPARE(r.rows().back().index, file().stopPoint());
+        }
+    }
+
+    // The window as an installer sees it, for people to look at.
+    void picture()
+    {
+        begin();
+        type("meIncrem", QStringLiteral("01250"));
+        click("sbPlay");
+        for (int i = 0; i < 4; ++i) {
+            m_h->sensor.pour(1.5);
+            seconds(8);
+            m_h->sensor.pour(0);
+            seconds(3);
+            click("sbRec");
+        }
+        w->resize(900, 480);
+        QApplication::processEvents();
+        const QString dir = QStringLiteral(KV_SCREENSHOT_DIR);
+        QVERIFY(QDir().mkpath(dir));
+        QVERIFY(w->grab().save(dir + QStringLiteral("/calibration.png")));
+    }
+};
+
+QTEST_MAIN(TstCalibrationWindow)
+#include "tst_calibration_window.moc"
