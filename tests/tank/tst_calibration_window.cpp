@@ -261,6 +261,73 @@ private Q_SLOTS:
         }
     }
 
+    // Yes shifts the point and every later one; Cancel writes nothing; the
+    // close box ends the calibration without an end pair but still asks about
+    // the export, closes the port and the protocol.
+    void correctionsAndTheCloseBox()
+    {
+        begin();
+        type("meIncrem", QStringLiteral("01000"));
+        click("sbPlay");
+        for (int i = 0; i < 3; ++i) {
+            m_h->sensor.pour(1.0);
+            seconds(5);
+            click("sbRec");
+        }
+        m_h->sensor.pour(0);
+        click("sbPause");
+        const QVector<Recording::Marker> markers = w->recording().markers();
+        QCOMPARE(markers.size(), 3);
+        auto bytes = [&] {
+            QFile f(m_path);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+
+        w->Series2Click(QPointF(markers[1].x, markers[1].n));
+        child<QAction>("N5")->trigger();
+        w->form15()->meEnterFuil->setText(QStringLiteral("0011,00"));
+        m_h->dialogs.answer(MsgAnswer::Yes);
+        w->form15()->OKBtn->click();
+        QCOMPARE(file().pointKeys(markers[0].index, "").liter, QStringLiteral("0000,00"));
+        QCOMPARE(file().pointKeys(markers[1].index, "").liter, QStringLiteral("11"));
+        QCOMPARE(file().pointKeys(markers[2].index, "").liter, QStringLiteral("21"));
+        // Autosave points after it moved too, where their litres convert.
+        QCOMPARE(file().pointKeys(file().stopPoint(), "").liter, QStringLiteral("21"));
+
+        const QByteArray before = bytes();
+        child<QAction>("N5")->trigger();
+        w->form15()->meEnterFuil->setText(QStringLiteral("0050,00"));
+        m_h->dialogs.answer(MsgAnswer::Cancel);
+        w->form15()->OKBtn->click();
+        QCOMPARE(bytes(), before);
+
+        const int stop = file().stopPoint();
+        m_h->dialogs.clear();
+        m_h->dialogs.answer(MsgAnswer::No);
+        w->close();
+        QCOMPARE(file().stopPoint(), stop);
+        QVERIFY(!bytes().contains("Save Before Exit"));
+        QCOMPARE(m_h->dialogs.messages(),
+                 QStringList{"Attention!!!\rIf You wаnt to export calibration data\r" + m_path +
+                             "\rto MS Excel, press \"Yes\". For exit without export press "
+                             "\"No\". "});
+        QVERIFY(m_h->state().CurrentProtocolFile.isEmpty());
+        QVERIFY(!m_h->form().port().Connected());
+        QVERIFY(m_h->form().controls()->COM1->isEnabled());
+    }
+
+    void languagePass()
+    {
+        begin();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Fuel tank calibration monitoring"));
+        m_h->form().controls()->Rus1->trigger();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Мониторинг тарирования топливного бака"));
+        QCOMPARE(child<QLabel>("Label3")->text(), QStringLiteral("Стартовое значение, л"));
+        QCOMPARE(child<QAction>("N7")->text(), QStringLiteral("Удалить выбранную точку"));
+        QCOMPARE(w->form15()->windowTitle(), QStringLiteral("Уровень топлива"));
+        QCOMPARE(w->form8()->windowTitle(), QStringLiteral("Свойства точки"));
+    }
+
     // The window as an installer sees it, for people to look at.
     void picture()
     {
