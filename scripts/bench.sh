@@ -6,3 +6,4 @@ scripts/setup.sh
 BUILD_DIR="${KV_BUILD_DIR:-build}"
 "$BUILD_DIR/bench/protocol_bench" "$@"
 QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" "$BUILD_DIR/bench/recording_bench"
+"$BUILD_DIR/bench/export_bench"

@@ -16,6 +16,8 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPixmap>
 #include <QTimer>
 #include <QUrl>
@@ -146,6 +148,12 @@ int main(int argc, char **argv)
     world.fmsSearchDirs = FmsParameter::defaultSearchDirs();
     world.openDocument = [](const QString &path) {
         return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    };
+    world.choosePrinter = [](QPrinter &printer) {
+        QPrintDialog dialog(&printer, QApplication::activeWindow());
+        dialog.setOption(QAbstractPrintDialog::PrintSelection);
+        printer.setPrintRange(QPrinter::Selection);
+        return dialog.exec() == QDialog::Accepted;
     };
 
     auto program = std::make_unique<Program>(world);

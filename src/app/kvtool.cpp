@@ -1,6 +1,8 @@
 #include "app/kvtool.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <memory>
 
 namespace {
 
@@ -8,6 +10,16 @@ const KvtoolCommand kCommands[] = {
     {"protocol", "FILE [--json]",
      "print the general data, Version, Stop_Point and user points of a calibration protocol",
      &kvtoolProtocol},
+    {"xlsx", "PROTOCOL [--autosave-points] [-o FILE]",
+     "write the calibration workbook (.xlsx) of a protocol; without -o beside it, a\n"
+     "      number added rather than overwriting; prints the file written",
+     &kvtoolXlsx},
+    {"report", "PROTOCOL [-o FILE.odt|FILE.pdf]",
+     "write the one-page calibration report (.odt, or .pdf by the name given)", &kvtoolReport},
+    {"wlp", "PROTOCOL [--integer-levels] [--prefix TEXT] [--suffix TEXT] [-o FILE]",
+     "write the telematics table (.wlp): prefix, the user points as N:L, suffix;\n"
+     "      prefix and suffix from the settings unless given",
+     &kvtoolWlp},
     {"identify", "--port COMn|DEVICE [--speed BAUD] [--address A] [--json] [--trace]",
      "read the sensor's passport and settings (READ_PARAM) and print them as key: value\n"
      "      lines or, with --json, as one JSON object",
@@ -43,10 +55,16 @@ void printHelp(QTextStream &out)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // The report's PDF is drawn with Qt's painter, which needs a GUI
+    // application; headless, on the offscreen platform.
+    const bool report = argc > 1 && qstrcmp(argv[1], "report") == 0;
+    if (report && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app = report ? std::make_unique<QGuiApplication>(argc, argv)
+                                                   : std::make_unique<QCoreApplication>(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    QStringList args = app.arguments().mid(1);
+    QStringList args = app->arguments().mid(1);
     if (args.isEmpty()) {
         printHelp(err);
         return kExitUsage;

@@ -27,6 +27,12 @@ struct KvtoolCommand {
 
 /// kvtool protocol FILE [--json]
 int kvtoolProtocol(const QStringList &args, QTextStream &out, QTextStream &err);
+/// kvtool xlsx PROTOCOL [--autosave-points] [-o FILE]
+int kvtoolXlsx(const QStringList &args, QTextStream &out, QTextStream &err);
+/// kvtool report PROTOCOL [-o FILE.odt|FILE.pdf]
+int kvtoolReport(const QStringList &args, QTextStream &out, QTextStream &err);
+/// kvtool wlp PROTOCOL [--integer-levels] [--prefix TEXT] [--suffix TEXT] [-o FILE]
+int kvtoolWlp(const QStringList &args, QTextStream &out, QTextStream &err);
 /// kvtool identify --port COMn|DEVICE [--speed BAUD] [--address A] [--json] [--trace]
 int kvtoolIdentify(const QStringList &args, QTextStream &out, QTextStream &err);
 /// kvtool watch --port COMn|DEVICE [--speed BAUD] [--address A] [--count N] [--interval-ms MS]

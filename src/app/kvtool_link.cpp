@@ -212,7 +212,6 @@ private:
     QTextStream *m_echo = nullptr;
 };
 
-
 /// One open line to one sensor: a request goes out, the reply is awaited on
 /// an event loop for at most the reply window.
 class SensorLine {

@@ -45,6 +45,7 @@ class HelpWindow;
 class TAboutBox;
 class TForm3;
 class TForm5;
+struct ExportData;
 class TForm7;
 class QLabel;
 class QActionGroup;
@@ -415,6 +416,11 @@ private:
     void txt1Click();
     void N20Click();
     void WORD1Click();
+    /// The open protocol for an export; false (with the message shown) when
+    /// none is open or it cannot be read.
+    bool readOpenProtocol(ExportData &data);
+    /// "Document saved:" with the paths, and a hint when no application opened it.
+    QString documentSavedText(const QStringList &paths, bool opened) const;
 
     // ---- shell: terminal, settings windows, language, help
     void N5Click();

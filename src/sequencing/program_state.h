@@ -17,6 +17,7 @@ class Scheduler;
 class Dialogs;
 class DeviceProvider;
 class SettingsStore;
+class QPrinter;
 
 /// The program-wide records.
 struct ProgramState {
@@ -67,4 +68,6 @@ struct ProgramWorld {
     QStringList fmsSearchDirs;
     /// Opens a file in the desktop's application; false when no launcher started.
     std::function<bool(const QString &path)> openDocument;
+    /// The print dialog on `printer`; false when the user cancelled.
+    std::function<bool(QPrinter &printer)> choosePrinter;
 };

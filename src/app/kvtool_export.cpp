@@ -1,0 +1,156 @@
+// kvtool xlsx / report / wlp: the documents of a calibration protocol, made by
+// the same code as the main window's menu items. Without -o each goes beside
+// the protocol under its base name, a number added rather than overwriting.
+
+#include "app/kvtool.h"
+
+#include "export/protocol_export.h"
+#include "export/report_writer.h"
+#include "export/spreadsheet_writer.h"
+#include "shell/settings_store.h"
+#include "tank/ini_file.h"
+
+#include <QFileInfo>
+
+namespace {
+
+struct Args {
+    QString protocol;
+    QString output;
+    QStringList flags;
+    QString prefix, suffix;
+    bool hasPrefix = false, hasSuffix = false;
+};
+
+// PROTOCOL [flags] [-o FILE] [--prefix TEXT] [--suffix TEXT]; false on a usage error.
+bool parse(const QStringList &args, const QStringList &known, bool texts, Args &a, QTextStream &err,
+           const char *usage)
+{
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &s = args[i];
+        const bool needsValue =
+            s == QLatin1String("-o") ||
+            (texts && (s == QLatin1String("--prefix") || s == QLatin1String("--suffix")));
+        if (needsValue) {
+            if (i + 1 >= args.size()) {
+                err << "kvtool: " << s << " needs a value\n"
+                    << "usage: kvtool " << usage << '\n';
+                return false;
+            }
+            const QString v = args[++i];
+            if (s == QLatin1String("-o"))
+                a.output = v;
+            else if (s == QLatin1String("--prefix"))
+                a.prefix = v, a.hasPrefix = true;
+            else
+                a.suffix = v, a.hasSuffix = true;
+        } else if (known.contains(s)) {
+            a.flags << s;
+        } else if (!s.startsWith(QLatin1Char('-')) && a.protocol.isEmpty()) {
+            a.protocol = s;
+        } else {
+            err << "kvtool: unexpected argument \"" << s << "\"\nusage: kvtool " << usage << '\n';
+            return false;
+        }
+    }
+    if (a.protocol.isEmpty()) {
+        err << "usage: kvtool " << usage << '\n';
+        return false;
+    }
+    return true;
+}
+
+int readProtocol(const QString &path, ExportData &data, QTextStream &err)
+{
+    const ProtocolStatus st = readExportData(path, data);
+    switch (st.fault) {
+    case ProtocolFault::None:
+        for (const QString &n : data.notes)
+            err << "note: " << n << '\n';
+        return kExitOk;
+    case ProtocolFault::NotProtocol:
+        err << QString(st.text).replace(QLatin1Char('\r'), QLatin1Char('\n')) << '\n';
+        return kExitNotProtocol;
+    case ProtocolFault::DamagedText:
+        err << "damaged value at key " << st.key << ": " << st.text << '\n';
+        return kExitDamaged;
+    default:
+        err << st.text << '\n';
+        return kExitIo;
+    }
+}
+
+int written(const QString &error, const QString &path, QTextStream &out, QTextStream &err)
+{
+    if (!error.isEmpty()) {
+        err << error << '\n';
+        return kExitIo;
+    }
+    out << path << '\n';
+    return kExitOk;
+}
+
+} // namespace
+
+int kvtoolXlsx(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    const char *usage = "xlsx PROTOCOL [--autosave-points] [-o FILE]";
+    Args a;
+    if (!parse(args, {QStringLiteral("--autosave-points")}, false, a, err, usage))
+        return kExitUsage;
+    ExportData data;
+    if (const int rc = readProtocol(a.protocol, data, err); rc != kExitOk)
+        return rc;
+    const SettingsStore settings;
+    // No sensor is connected: the scale labels follow the protocol's firmware.
+    SheetDefaults d;
+    d.connectedMajor = data.integer("Version_H");
+    const SheetContent content =
+        spreadsheetContent(data, a.flags.contains(QStringLiteral("--autosave-points")), d,
+                           settings.get(SettingsKeys::vallatguage));
+    const QString path =
+        a.output.isEmpty() ? documentPathBeside(a.protocol, QStringLiteral(".xlsx")) : a.output;
+    return written(writeXlsx(content, path), path, out, err);
+}
+
+int kvtoolReport(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    const char *usage = "report PROTOCOL [-o FILE.odt|FILE.pdf]";
+    Args a;
+    if (!parse(args, {}, false, a, err, usage))
+        return kExitUsage;
+    if (!a.output.isEmpty()) {
+        const QString ext = QFileInfo(a.output).suffix().toLower();
+        if (ext != QLatin1String("odt") && ext != QLatin1String("pdf")) {
+            err << "kvtool: the report is written as .odt or .pdf\nusage: kvtool " << usage << '\n';
+            return kExitUsage;
+        }
+    }
+    ExportData data;
+    if (const int rc = readProtocol(a.protocol, data, err); rc != kExitOk)
+        return rc;
+    const QString path =
+        a.output.isEmpty() ? documentPathBeside(a.protocol, QStringLiteral(".odt")) : a.output;
+    return written(writeReport(reportContent(data), path), path, out, err);
+}
+
+int kvtoolWlp(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    const char *usage = "wlp PROTOCOL [--integer-levels] [--prefix TEXT] [--suffix TEXT] [-o FILE]";
+    Args a;
+    if (!parse(args, {QStringLiteral("--integer-levels")}, true, a, err, usage))
+        return kExitUsage;
+    ExportData data;
+    if (const int rc = readProtocol(a.protocol, data, err); rc != kExitOk)
+        return rc;
+    const SettingsStore settings;
+    const QString prefix = a.hasPrefix ? a.prefix : settings.get(SettingsKeys::PrefixStr);
+    const QString suffix = a.hasSuffix ? a.suffix : settings.get(SettingsKeys::SufixStr);
+    const QString text =
+        wlpContent(data, prefix, suffix, a.flags.contains(QStringLiteral("--integer-levels")));
+    const QString path =
+        a.output.isEmpty() ? documentPathBeside(a.protocol, QStringLiteral(".wlp")) : a.output;
+    const QString error = writeFileDurably(path, text.toLocal8Bit());
+    return written(error.isEmpty() ? error : IniFile::writeErrorText(path) + ": " + error, path,
+                   out, err);
+}

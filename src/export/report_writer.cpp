@@ -1,0 +1,145 @@
+#include "export/report_writer.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QPrinter>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentWriter>
+#include <QTextTable>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+constexpr double kColumnsPt[] = {50, 120, 100};
+
+QTextCharFormat sized(int pt)
+{
+    QTextCharFormat f;
+    f.setFontPointSize(pt);
+    return f;
+}
+
+} // namespace
+
+void buildReportDocument(const ReportContent &c, QTextDocument &doc, bool pdf)
+{
+    doc.clear();
+    QTextCursor cur(&doc);
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignHCenter);
+    QTextBlockFormat left;
+    left.setAlignment(Qt::AlignLeft);
+
+    cur.setBlockFormat(centred);
+    cur.setBlockCharFormat(sized(15));
+    cur.insertText(c.title, sized(15));
+
+    // The table: fixed column widths and a fixed total, so a word processor
+    // does not stretch it over the page.
+    const double scale = pdf ? 96.0 / 72.0 : 1.0;
+    QTextTableFormat tf;
+    tf.setBorder(1);
+    tf.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+    tf.setBorderCollapse(true);
+    tf.setCellPadding(2);
+    tf.setCellSpacing(0);
+    tf.setAlignment(Qt::AlignLeft);
+    QList<QTextLength> widths;
+    double total = 0;
+    for (double w : kColumnsPt) {
+        widths << QTextLength(QTextLength::FixedLength, w * scale);
+        total += w * scale;
+    }
+    tf.setColumnWidthConstraints(widths);
+    tf.setWidth(QTextLength(QTextLength::FixedLength, total));
+    cur.insertBlock(left, sized(12));
+    QTextTable *table = cur.insertTable(int(c.rows.size()) + 1, 3, tf);
+    auto cell = [&](int row, int col, const QString &text, bool centre) {
+        QTextCursor cc = table->cellAt(row, col).firstCursorPosition();
+        QTextBlockFormat bf;
+        bf.setAlignment(centre ? Qt::AlignHCenter : Qt::AlignLeft);
+        cc.setBlockFormat(bf);
+        cc.insertText(text, sized(12));
+    };
+    for (int col = 0; col < 3; ++col)
+        cell(0, col, c.header.value(col), false);
+    for (size_t r = 0; r < c.rows.size(); ++r)
+        for (int col = 0; col < 3; ++col)
+            cell(int(r) + 1, col, c.rows[r].value(col), col == 0);
+
+    cur = table->lastCursorPosition();
+    cur.movePosition(QTextCursor::NextBlock);
+    cur.setBlockFormat(left);
+    cur.setBlockCharFormat(sized(12));
+    cur.insertBlock(left, sized(12)); // the empty line before the job data
+    for (const QString &line : c.jobLines) {
+        cur.insertBlock(left, sized(12));
+        cur.insertText(line, sized(12));
+    }
+    cur.insertBlock(left, sized(12));
+    cur.insertBlock(left, sized(12));
+    cur.insertBlock(left, sized(12));
+    cur.insertText(c.signatures, sized(12));
+}
+
+QString writeReport(const ReportContent &content, const QString &path)
+{
+    const QFileInfo fi(path);
+    const bool pdf = fi.suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
+    const QString tmp = fi.absolutePath() + QStringLiteral("/.") + fi.completeBaseName() +
+                        QStringLiteral(".tmp") + QString::number(qint64(::getpid())) +
+                        QLatin1Char('.') + fi.suffix();
+    QTextDocument doc;
+    QFont font = doc.defaultFont();
+    font.setPointSize(12);
+    doc.setDefaultFont(font);
+    buildReportDocument(content, doc, pdf);
+    bool ok = false;
+    QString why;
+    if (pdf) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(tmp);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageMargins(QMarginsF(20, 15, 15, 15), QPageLayout::Millimeter);
+        doc.print(&printer);
+        ok = QFileInfo(tmp).size() > 0;
+        why = QStringLiteral("the PDF could not be made");
+    } else {
+        QTextDocumentWriter w(tmp, "odf");
+        ok = w.write(&doc);
+        why = w.device() ? w.device()->errorString() : QStringLiteral("no writer");
+    }
+    if (!ok) {
+        QFile::remove(tmp);
+        return QStringLiteral("Unable to write to %1: %2").arg(path, why);
+    }
+    if (std::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) != 0) {
+        const int err = errno;
+        QFile::remove(tmp);
+        return QStringLiteral("Unable to write to %1: %2")
+            .arg(path, QString::fromLocal8Bit(std::strerror(err)));
+    }
+    return QString();
+}
+
+QRectF printedRect(const QSize &pixels, int dpi)
+{
+    return QRectF(0, 0, pixels.width() * dpi / 96.0, pixels.height() * dpi / 96.0);
+}
+
+bool printImage(QPrinter &printer, const QImage &image)
+{
+    QPainter p;
+    if (!p.begin(&printer))
+        return false;
+    p.drawImage(printedRect(image.size(), printer.resolution()), image);
+    return p.end();
+}
