@@ -45,11 +45,15 @@ class HelpWindow;
 class TAboutBox;
 class TForm3;
 class TForm5;
+class TForm6;
 struct ExportData;
 class TForm7;
 class QLabel;
 class QActionGroup;
 class QSpinBox;
+class QComboBox;
+struct IntKey;
+struct StringKey;
 class Scheduler;
 
 namespace Ui {
@@ -72,11 +76,13 @@ public:
         TAboutBox *about = nullptr; // N10
         HelpWindow *help = nullptr; // N13, F1
         TForm5 *calibration = nullptr; // the tank calibration (bbOpenDiagram1, the protocol start)
+        TForm6 *protocols = nullptr;   // the protocol selection (BitBtn3, N14, the command line)
     };
     void setWindows(const Windows &w)
     {
         m_windows = w;
         wireCalibrationWindow();
+        wireProtocolWindow();
     }
     const Windows &windows() const { return m_windows; }
 
@@ -410,6 +416,17 @@ private:
     void bbOnChartClick();
     void cbNameUserKeyPress(int key);
     void cbNameMashineKeyPress(int key);
+    /// Gives the protocol-selection window what creating and opening do here.
+    void wireProtocolWindow();
+    /// A new protocol at `path`: the file written empty but for its marking,
+    /// the recording reset, the job page and the previous protocol's values cleared.
+    bool CreateProtocol(const QString &path);
+    /// Opens the protocol at `path` into the job page, the calibration table and
+    /// the calibration window. A refused or damaged file changes nothing: the
+    /// protocol open before stays open.
+    bool OpenProtocol(const QString &path);
+    /// Remembers the text of a name box in its ring of ten stored slots.
+    void rememberName(QComboBox *box, const IntKey &indexKey, StringKey (*slotKey)(int));
 
     // ---- reports and exports
     void N6Click();
@@ -439,5 +456,7 @@ private:
     /// The main window's part of closing the calibration window after a
     /// calibration: pages enabled, port closed, job texts cleared.
     void CalibrationWindowClosed();
+    /// Empties the job page's customer, vehicle and installer texts (the lists stay).
+    void clearJobTexts();
     TForm3 *m_wiredTerminal = nullptr;
 };

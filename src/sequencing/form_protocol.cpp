@@ -1,20 +1,25 @@
-// TForm1: Protocol selection, protocol general data and the start of a tank calibration.
-// The handlers are connected in TForm1::connectHandlers(); their procedures come
-// with the issue that builds this subsystem.
+// TForm1: Protocol selection, protocol general data and the start of a tank
+// calibration: what creating and opening a protocol do to the main window, the
+// job page's "Далее" and the remembered names, the calibration start, and the
+// wiring of the calibration and protocol-selection windows. The handlers are
+// connected in TForm1::connectHandlers().
 
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
+#include "common/dialogs.h"
+#include "common/lang_ids.h"
+#include "link/frame.h"
 #include "shell/AvtoSave_U.h"
+#include "shell/settings_store.h"
 #include "tank/Diagram_Tarirovca_U.h"
+#include "tank/Protocol_Options_U.h"
+#include "tank/protocol_codec.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 
-void TForm1::N14Click() {}
-
-void TForm1::BitBtn3Click() {}
 
 void TForm1::bbOpenDiagram1Click()
 {
@@ -61,6 +66,11 @@ void TForm1::CalibrationWindowClosed()
     show();
     activateWindow();
     COM2Click();
+    clearJobTexts();
+}
+
+void TForm1::clearJobTexts()
+{
     for (QLineEdit *e : {ui->edCompanyName, ui->edFirma, ui->edNamberMashine})
         e->clear();
     // The texts go, the drop-down lists stay.
@@ -73,10 +83,281 @@ void TForm1::CalibrationWindowClosed()
     }
 }
 
-void TForm1::BitBtn4Click() {}
+// ---- protocol selection
 
-void TForm1::bbOnChartClick() {}
+void TForm1::N14Click()
+{
+    if (!m_windows.protocols)
+        return;
+    if (m_windows.calibration)
+        m_windows.calibration->hide();
+    m_windows.protocols->Open(this);
+    COM2Click();
+}
 
-void TForm1::cbNameUserKeyPress(int) {}
+void TForm1::BitBtn3Click()
+{
+    if (m_windows.protocols)
+        m_windows.protocols->Open(this);
+}
 
-void TForm1::cbNameMashineKeyPress(int) {}
+void TForm1::wireProtocolWindow()
+{
+    TForm6 *w = m_windows.protocols;
+    if (!w)
+        return;
+    TForm6::Host host;
+    host.create = [this](const QString &path) { return CreateProtocol(path); };
+    host.open = [this](const QString &path) { return OpenProtocol(path); };
+    host.cancelled = [this] {
+        ui->PageControl->setCurrentIndex(0);
+        show();
+        setEnabled(true);
+        activateWindow();
+    };
+    host.closed = [this] {
+        if (!monitoringVisible()) {
+            setEnabled(true);
+            activateWindow();
+        }
+    };
+    host.now = [this] { return m_scheduler->currentDateTime(); };
+    w->setHost(std::move(host));
+    w->setLang(m_state.Lang);
+}
+
+bool TForm1::CreateProtocol(const QString &path)
+{
+    const ProtocolStatus st = ProtocolFile(path, m_state.Lang).create(m_state.ProtocolData);
+    if (!st.ok()) {
+        m_dialogs->message(st.text, MsgIcon::Error);
+        return false;
+    }
+    // Nothing of the protocol open before stays on any page: its probe
+    // length, serial number and calibration table go with it.
+    m_state.ProtocolData.LengthProbe = QStringLiteral("0");
+    m_state.ProtocolData.SerialNamProtocol = 0;
+    m_state.CurrentProtocolFile = path;
+    ui->TabSheet1->setEnabled(true);
+    ui->TabSheet2->setEnabled(true);
+    ui->UpDown5->setPosition(0);
+    ui->edVDA->setText(QStringLiteral("0"));
+    ui->UpDown6->setPosition(0);
+    ui->edHBac->setText(QStringLiteral("0"));
+    ui->meNambePlomb->clear();
+    ui->cbYear->setCurrentIndex(0);
+    clearJobTexts();
+    // Each up-down stops at its own minimum.
+    for (UpDown *u : {ui->UpDown2, ui->UpDown3})
+        u->setPosition(0);
+    if (m_windows.calibration)
+        m_windows.calibration->startNewProtocol(path);
+    return true;
+}
+
+bool TForm1::OpenProtocol(const QString &path)
+{
+    GeneralData g;
+    PointsRead points;
+    // The record changes only when the whole file was read: a refused or
+    // damaged file leaves the protocol open before (and its counters) as it was.
+    const ProtocolStatus st =
+        ProtocolFile(path, m_state.Lang).open(m_state.ProtocolData, g, points);
+    if (!st.ok()) {
+        m_dialogs->message(st.text, MsgIcon::Error);
+        return false;
+    }
+    for (const QString &note : st.notes)
+        m_dialogs->message(note, MsgIcon::Information);
+    m_state.CurrentProtocolFile = path;
+    ui->edCompanyName->setText(g.CompanyName);
+    ui->edFirma->setText(g.Firma);
+    ui->cbProizvMashine->setEditText(g.ProizvMashine);
+    ui->cbTypeMashine->setEditText(g.TypeMashine);
+    ui->cbNameMashine->setEditText(g.NameMashine);
+    ui->cbYear->setEditText(g.Year);
+    ui->edNamberMashine->setText(g.NamberMashine);
+    ui->cbNameUser->setEditText(g.NameUser);
+    ui->meNambePlomb->setText(g.NambePlomb);
+    ui->TabSheet1->setEnabled(true);
+    ui->TabSheet2->setEnabled(true);
+    ui->UpDown5->setPosition(g.UpDown2);
+    ui->edVDA->setText(QString::number(ui->UpDown5->position()));
+    ui->UpDown6->setPosition(g.UpDown3);
+    ui->edHBac->setText(QString::number(ui->UpDown6->position()));
+    if (m_windows.calibration)
+        m_windows.calibration->loadProtocol(path, points);
+    return true;
+}
+
+// ---- the job page
+
+void TForm1::BitBtn4Click()
+{
+    if (m_state.CurrentProtocolFile.isEmpty()) {
+        const MsgAnswer a = m_dialogs->message(m_state.text(Txt::Attention) + QLatin1Char('\r') +
+                                                   m_state.text(Txt::AttachProtocol),
+                                               MsgIcon::Warning, MsgButtons::YesNo);
+        if (a == MsgAnswer::Yes)
+            BitBtn3Click();
+        else
+            ui->PageControl->setCurrentWidget(ui->TabSheet3);
+        return;
+    }
+    TimerReadData.setInterval(1000);
+
+    // A text the protocol cannot hold is refused before anything is written.
+    QString bad;
+    for (const QString &t :
+         {ui->edCompanyName->text(), ui->edFirma->text(), ui->cbProizvMashine->currentText(),
+          ui->cbTypeMashine->currentText(), ui->cbNameMashine->currentText(),
+          ui->cbYear->currentText(), ui->edNamberMashine->text(), ui->cbNameUser->currentText(),
+          ui->meNambePlomb->displayText()})
+        bad += unencodableCharacters(t);
+    if (!bad.isEmpty()) {
+        m_dialogs->message(unencodableMessage(unencodableCharacters(bad), m_state.Lang),
+                           MsgIcon::Warning);
+        return;
+    }
+
+    // Empty fields are stored as "n.d.".
+    const QString nd = QStringLiteral("n.d.");
+    for (QLineEdit *e : {ui->edCompanyName, ui->edFirma, ui->edNamberMashine})
+        if (e->text().isEmpty())
+            e->setText(nd);
+    for (QComboBox *c : {ui->cbProizvMashine, ui->cbNameMashine, ui->cbYear, ui->cbNameUser})
+        if (c->currentText().isEmpty())
+            c->setEditText(nd);
+    for (QLineEdit *e : {ui->edVDA, ui->edHBac})
+        if (e->text() == QLatin1String("0"))
+            e->setText(nd);
+    if (ui->meNambePlomb->displayText() == QLatin1String("000000"))
+        ui->meNambePlomb->setText(nd);
+
+    const TParamKV &p = m_state.sensor.SensorParam;
+    using V = UserOptionValue;
+    const std::vector<V> values = {
+        V::encoded("CompanyName", ui->edCompanyName->text()),
+        V::encoded("Firma", ui->edFirma->text()),
+        V::encoded("ProizvMashine", ui->cbProizvMashine->currentText()),
+        V::encoded("TypeMashine", ui->cbTypeMashine->currentText()),
+        V::encoded("NameMashine", ui->cbNameMashine->currentText()),
+        V::encoded("Year", ui->cbYear->currentText()),
+        V::encoded("NamberMashine", ui->edNamberMashine->text()),
+        V::integer("DownCodeCapacyty", ui->seUpVal->value()),
+        V::integer("UpCodeCapacyty", ui->seDownVal->value()),
+        V::integer("DownCodeCapacyty20", ui->seFSMOffset->value()),
+        V::integer("UpCodeCapacyty20", ui->seFSMScale->value()),
+        V::encoded("TypeProbe", ui->cbFMSCALCPARAM->currentText()),
+        V::plain("ZeroProbeLength", ui->meZeroLen->displayText()),
+        V::plain("PermixFuel", ui->mePermix->displayText()),
+        V::integer("Version_H", p.Version_H),
+        V::integer("Version_L", p.Version_L),
+        V::integer("UpDown2", ui->UpDown5->position()),
+        V::integer("UpDown3", ui->UpDown6->position()),
+        V::encoded("NameUser", ui->cbNameUser->currentText()),
+        V::encoded("NambePlomb", ui->meNambePlomb->displayText()),
+    };
+    const ProtocolStatus st = ProtocolFile(m_state.CurrentProtocolFile, m_state.Lang)
+                                  .writeGeneralData(values, true, &m_state.ProtocolData);
+    if (!st.ok()) {
+        m_dialogs->message(st.text, MsgIcon::Error);
+        return;
+    }
+    setEnabled(true);
+    if (!m_state.link.RestrictedCommands) {
+        // The probe class goes to the sensor first: code 7 - item ("Пользов L" 0).
+        TimerReadData.setInterval(2000);
+        WriteComand(currentAddress(), CommandTable.SET_SOND_LEN,
+                    QByteArray(1, char(7 - std::max(0, ui->cbFlesh->currentIndex()))));
+    }
+    bbOnChartClick();
+}
+
+void TForm1::bbOnChartClick()
+{
+    const QString path = m_state.CurrentProtocolFile;
+    if (path.isEmpty()) {
+        m_dialogs->show(m_state.text(Txt::Attention) + QLatin1Char('\r') +
+                        m_state.text(Txt::AttachProtocol));
+        return;
+    }
+    ProtocolFile file(path, m_state.Lang);
+    std::vector<UserOptionValue> values;
+    using V = UserOptionValue;
+    if (!m_state.link.RestrictedCommands) {
+        QString stored;
+        (void)file.readText(QByteArrayLiteral("Flesh"), stored);
+        const QString current = ui->cbFlesh->currentText();
+        if (!stored.isEmpty() && stored != current && visibleTabIndex() == 1) {
+            TimerStart.stop();
+            TimerReadData.stop();
+            TimerReset.stop();
+            const QChar r('\r');
+            const MsgAnswer a = m_dialogs->message(
+                m_state.text(Txt::Attention) + r + m_state.text(Txt::ProbeDiffers1) + current +
+                    m_state.text(Txt::ProbeDiffers2) + stored + QLatin1Char('.') + r +
+                    m_state.text(Txt::ProbeDiffers3) + r + m_state.text(Txt::ProbeDiffers4),
+                MsgIcon::Information, MsgButtons::YesNo);
+            TimerStart.start();
+            if (a != MsgAnswer::Yes)
+                return;
+        }
+        values = {V::encoded("Flesh", current),
+                  V::plain("CAPDAC", ui->meCAPDAC->text()),
+                  V::plain("CAPOFF", ui->meCAPOFF->text()),
+                  V::encoded("CompanyName", ui->edCompanyName->text()),
+                  V::encoded("Firma", ui->edFirma->text()),
+                  V::encoded("ProizvMashine", ui->cbProizvMashine->currentText()),
+                  V::encoded("TypeMashine", ui->cbTypeMashine->currentText()),
+                  V::encoded("NameMashine", ui->cbNameMashine->currentText()),
+                  V::encoded("Year", ui->cbYear->currentText()),
+                  V::encoded("NamberMashine", ui->edNamberMashine->text()),
+                  V::integer("UpDown2", ui->UpDown5->position()),
+                  V::integer("UpDown3", ui->UpDown6->position()),
+                  V::plain("LengthProbe", ui->edLongDA->text()),
+                  V::encoded("NameUser", ui->cbNameUser->currentText()),
+                  V::encoded("NambePlomb", ui->meNambePlomb->displayText())};
+    }
+    values.push_back(V::plain("SN", ui->meSN->displayText()));
+    const ProtocolStatus st = file.writeGeneralData(values, false);
+    if (!st.ok()) {
+        m_dialogs->message(st.text, MsgIcon::Error);
+        return;
+    }
+    for (QWidget *page : {ui->TabSheet1, ui->TabSheet2, ui->TabSheet3, ui->TabSheet4})
+        page->setEnabled(false);
+    if (m_windows.calibration)
+        m_windows.calibration->showForCalibration(path);
+}
+
+// ---- remembered names
+
+void TForm1::rememberName(QComboBox *box, const IntKey &indexKey, StringKey (*slotKey)(int))
+{
+    SettingsStore &store = *m_world.settings;
+    int index = store.get(indexKey);
+    const StringKey key = slotKey(index + 1);
+    index = index + 1 > 9 ? 0 : index + 1;
+    const QString text = box->currentText();
+    (void)store.set(key, text);
+    (void)store.set(indexKey, index);
+    box->clear();
+    for (int n = 1; n <= 10; ++n)
+        box->addItem(store.get(slotKey(n)));
+    box->setEditText(text);
+}
+
+void TForm1::cbNameUserKeyPress(int key)
+{
+    if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        rememberName(ui->cbNameUser, SettingsKeys::NameIndex, &SettingsKeys::Name);
+}
+
+void TForm1::cbNameMashineKeyPress(int key)
+{
+    if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        rememberName(ui->cbNameMashine, SettingsKeys::NameMashineIndex,
+                     &SettingsKeys::NameMashine);
+}
+

@@ -7,6 +7,7 @@
 #include "shell/help_window.h"
 #include "shell/settings_store.h"
 #include "tank/Diagram_Tarirovca_U.h"
+#include "tank/Protocol_Options_U.h"
 
 Program::Program(const ProgramWorld &world) : m_world(world)
 {
@@ -20,10 +21,11 @@ Program::Program(const ProgramWorld &world) : m_world(world)
     m_form7 = std::make_unique<TForm7>(*m_world.settings, m_world.dialogs);
     m_about = std::make_unique<TAboutBox>(m_form1.get());
     m_help = std::make_unique<HelpWindow>();
+    m_form6 = std::make_unique<TForm6>(m_world.dialogs, m_world.settings);
 
     state.link.setTrace(m_terminal.get());
     m_form1->setWindows(
-        {m_terminal.get(), m_form7.get(), m_about.get(), m_help.get(), m_form5.get()});
+        {m_terminal.get(), m_form7.get(), m_about.get(), m_help.get(), m_form5.get(), m_form6.get()});
     // The last window's creation puts the interface language on every window.
     m_form1->applyLanguage();
 }

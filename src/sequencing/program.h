@@ -10,6 +10,7 @@
 class TForm1;
 class TForm3;
 class TForm5;
+class TForm6;
 class TForm7;
 class TAboutBox;
 class HelpWindow;
@@ -28,6 +29,7 @@ public:
     TForm1 &form1() const { return *m_form1; }
     TForm3 &terminal() const { return *m_terminal; }
     TForm5 &form5() const { return *m_form5; }
+    TForm6 &form6() const { return *m_form6; }
     TForm7 &form7() const { return *m_form7; }
     TAboutBox &about() const { return *m_about; }
     HelpWindow &help() const { return *m_help; }
@@ -41,4 +43,5 @@ private:
     std::unique_ptr<TForm7> m_form7;
     std::unique_ptr<TAboutBox> m_about;
     std::unique_ptr<HelpWindow> m_help;
+    std::unique_ptr<TForm6> m_form6;
 };

@@ -19,6 +19,7 @@
 #include "tank/Diagram_Tarirovca_U.h"
 #include "tank/Enter_Fuil_U.h"
 #include "tank/PropertyPoint_U.h"
+#include "tank/Protocol_Options_U.h"
 #include "shell/language_ref.h"
 #include "shell/settings_store.h"
 
@@ -164,8 +165,9 @@ void TForm1::TimerSetProtocolTimer()
 void TForm1::OpenProtocolFromCommandLine(const QString &path)
 {
     // The protocol-selection window takes the path into its first recent entry
-    // and loads it; until that window exists there is nothing to open it with.
-    Q_UNUSED(path);
+    // and loads it.
+    if (m_windows.protocols)
+        m_windows.protocols->openFromCommandLine(path);
 }
 
 void TForm1::Timer1Timer()
@@ -221,6 +223,10 @@ void TForm1::applyLanguage()
             all << w;
     if (TForm5 *c = m_windows.calibration)
         all << c << c->form8() << c->form15();
+    if (m_windows.protocols) {
+        all << m_windows.protocols;
+        m_windows.protocols->setLang(m_state.Lang);
+    }
     Language_Ref(all, m_state.Lang);
     // The pass writes N5's "show" caption; while the terminal is up it must
     // offer to hide it instead.

@@ -7,6 +7,7 @@
 #include "tank/Enter_Fuil_U.h"
 #include "tank/PropertyPoint_U.h"
 #include "tank/point_editing.h"
+#include "tank/protocol_selection.h"
 
 #include <QAction>
 #include <QAreaSeries>
@@ -437,6 +438,20 @@ void TForm5::showViewOnly(const QString &protocolPath)
 bool TForm5::viewOnly() const
 {
     return m_viewOnly;
+}
+
+void TForm5::loadProtocol(const QString &path, const PointsRead &points)
+{
+    m_rec.setProtocol(path);
+    m_rec.loadOpened(points, countersAfterOpening(points));
+    refresh();
+}
+
+void TForm5::startNewProtocol(const QString &path)
+{
+    m_rec.setProtocol(path);
+    m_rec.startNew();
+    refresh();
 }
 
 // ---- readings and the transport buttons

@@ -89,6 +89,10 @@ public:
     /// sbPlay is down.
     bool playing() const { return m_rec.playDown(); }
 
+    /// A protocol just opened (or created: `points` empty and `fresh`): the
+    /// window shows its points and goes on where it left off.
+    void loadProtocol(const QString &path, const PointsRead &points);
+    void startNewProtocol(const QString &path);
     /// One accepted level reading from the sensor poll.
     void LevelReading(qint32 n);
     /// Everything shown, from the recording's state.

@@ -540,9 +540,28 @@ ProtocolStatus ProtocolFile::writeGeneralData(const std::vector<UserOptionValue>
     ProtocolStatus st = loadFor(ini, true);
     if (!st.ok())
         return st;
-    if (writeVersion)
-        ini.writeInteger(Protocol::kProtocol, kVersionKey, Protocol::kVersion);
     QStringList notes;
+    if (writeVersion) {
+        // An old protocol raised to Version 100: its encoded texts stored in the
+        // old form are written again in the new one, so that none of them (the
+        // probe variant above all, which this write may not touch) becomes
+        // unreadable under the new Version.
+        const qint32 before = ini.readInteger(Protocol::kProtocol, kVersionKey, 0);
+        if (before < Protocol::kVersion) {
+            QList<QByteArray> keys(Protocol::generalTextKeys().begin(),
+                                   Protocol::generalTextKeys().end());
+            keys << QByteArrayLiteral("Flesh") << QByteArrayLiteral("TypeProbe");
+            for (const QByteArray &key : keys) {
+                if (!ini.hasKey(Protocol::kUserOption, key))
+                    continue;
+                QString text;
+                ProtocolStatus read;
+                if (readTextKey(ini, key, before, m_path, m_lang, text, read))
+                    ini.writeBytes(Protocol::kUserOption, key, encodeProtocolText(text));
+            }
+        }
+        ini.writeInteger(Protocol::kProtocol, kVersionKey, Protocol::kVersion);
+    }
     for (const UserOptionValue &v : values) {
         switch (v.kind) {
         case UserOptionValue::Kind::EncodedText: {

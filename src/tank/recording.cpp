@@ -3,6 +3,7 @@
 #include "common/dialogs.h"
 #include "common/lang_ids.h"
 #include "shell/lang_table.h"
+#include "tank/protocol_selection.h"
 
 #include <algorithm>
 #include <cmath>
@@ -261,6 +262,56 @@ bool Recording::reload()
     if (read.stopPoint >= 0)
         m_pointCounter += 1;
     return true;
+}
+
+void Recording::loadOpened(const PointsRead &read, const OpenedCounters &c)
+{
+    m_curve.clear();
+    ++m_curveGeneration;
+    m_markers.clear();
+    m_rows.clear();
+    m_cursor.reset();
+    for (const StoredPoint &p : read.points) {
+        if (p.isUserSave())
+            m_markers.append({double(p.Time), p.FilterN, markerLabel(p.FilterN, p.liter, m_lang),
+                              p.index});
+        m_curve.append(QPointF(double(p.Time), double(p.FilterN)));
+        m_rows.append({p.Time, p.FilterN, p.index});
+    }
+    m_mode = Mode::Idle;
+    m_pointCounter = c.pointCounter;
+    m_recordTime = c.recordTime;
+    m_cursorTime = c.recordTime;
+    m_lastUserN = c.lastUserSavedN;
+    m_lastAutoN = c.lastAutoSavedN;
+    setIncremText(kZeroStep);
+    if (!c.literText.isEmpty()) {
+        setLiterText(c.literText);
+        m_startLiter = c.literText;
+        m_startPos = m_literPos;
+    } else {
+        setLiterText(kZeroLitres);
+    }
+    m_currentRow = int(m_rows.size()) - 1;
+    m_selected = m_rows.isEmpty() ? -1 : m_rows.back().index;
+    setAxis(0, double(m_recordTime));
+}
+
+void Recording::startNew()
+{
+    m_curve.clear();
+    ++m_curveGeneration;
+    m_markers.clear();
+    m_rows.clear();
+    m_cursor.reset();
+    m_mode = Mode::Idle;
+    m_stopDown = false;
+    setCounters(0, 0, -1, 0);
+    resetFields();
+    setStartLiterText(kZeroLitres);
+    m_currentRow = -1;
+    m_selected = -1;
+    setAxis(0, 50);
 }
 
 bool Recording::rec(const Sample &latest)

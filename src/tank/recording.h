@@ -20,6 +20,7 @@
 #include <optional>
 
 class Dialogs;
+struct OpenedCounters;
 
 namespace RecordingText {
 
@@ -97,6 +98,12 @@ public:
     bool rec(const Sample &latest);
     /// sbStop clicked. true when the calibration ended (the window closes).
     bool stopClicked(bool down, const Sample &latest);
+    /// A protocol just opened: the curve, the markers and the list from its
+    /// points, and the counters where the calibration goes on; idle.
+    void loadOpened(const PointsRead &points, const OpenedCounters &counters);
+    /// A new protocol: nothing plotted or listed, the counters at their start,
+    /// the litre fields at zero.
+    void startNew();
     /// The pause reload: the chart, the list and the counters from the file.
     /// false (with the message shown) when the file cannot be read.
     bool reload();
