@@ -46,6 +46,7 @@ public:
         MsgIcon icon = MsgIcon::None;
         MsgButtons buttons = MsgButtons::Ok;
         QString title;
+        QString path; // file dialogs: the folder or suggested file offered
     };
 
     MsgAnswer message(const QString &text, MsgIcon icon, MsgButtons buttons,

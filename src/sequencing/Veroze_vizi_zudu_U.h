@@ -71,10 +71,10 @@ public:
 
     /// The satellite windows the main window drives (created by the program).
     struct Windows {
-        TForm3 *terminal = nullptr; // frame trace (menu N5)
-        TForm7 *settings = nullptr; // autosave, port detection, export texts (N16)
-        TAboutBox *about = nullptr; // N10
-        HelpWindow *help = nullptr; // N13, F1
+        TForm3 *terminal = nullptr;    // frame trace (menu N5)
+        TForm7 *settings = nullptr;    // autosave, port detection, export texts (N16)
+        TAboutBox *about = nullptr;    // N10
+        HelpWindow *help = nullptr;    // N13, F1
         TForm5 *calibration = nullptr; // the tank calibration (bbOpenDiagram1, the protocol start)
         TForm6 *protocols = nullptr;   // the protocol selection (BitBtn3, N14, the command line)
     };

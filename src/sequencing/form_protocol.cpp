@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 
-
 void TForm1::bbOpenDiagram1Click()
 {
     if (m_windows.calibration && !m_state.CurrentProtocolFile.isEmpty())
@@ -357,7 +356,5 @@ void TForm1::cbNameUserKeyPress(int key)
 void TForm1::cbNameMashineKeyPress(int key)
 {
     if (key == Qt::Key_Return || key == Qt::Key_Enter)
-        rememberName(ui->cbNameMashine, SettingsKeys::NameMashineIndex,
-                     &SettingsKeys::NameMashine);
+        rememberName(ui->cbNameMashine, SettingsKeys::NameMashineIndex, &SettingsKeys::NameMashine);
 }
-

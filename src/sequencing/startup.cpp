@@ -16,12 +16,12 @@
 #include "shell/Terminal_U.h"
 #include "shell/fms_parameter.h"
 #include "shell/help_window.h"
+#include "shell/language_ref.h"
+#include "shell/settings_store.h"
 #include "tank/Diagram_Tarirovca_U.h"
 #include "tank/Enter_Fuil_U.h"
 #include "tank/PropertyPoint_U.h"
 #include "tank/Protocol_Options_U.h"
-#include "shell/language_ref.h"
-#include "shell/settings_store.h"
 
 #include <QAction>
 #include <QComboBox>

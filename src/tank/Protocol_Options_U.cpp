@@ -76,8 +76,8 @@ void TForm6::FormCreate()
 
 void TForm6::showEntries()
 {
-    const int keep = tvAdres->currentItem() ? tvAdres->indexOfTopLevelItem(tvAdres->currentItem())
-                                            : -1;
+    const int keep =
+        tvAdres->currentItem() ? tvAdres->indexOfTopLevelItem(tvAdres->currentItem()) : -1;
     tvAdres->clear();
     for (const QString &e : m_recent.entries())
         tvAdres->addTopLevelItem(new QTreeWidgetItem(QStringList{e}));

@@ -273,8 +273,8 @@ void Recording::loadOpened(const PointsRead &read, const OpenedCounters &c)
     m_cursor.reset();
     for (const StoredPoint &p : read.points) {
         if (p.isUserSave())
-            m_markers.append({double(p.Time), p.FilterN, markerLabel(p.FilterN, p.liter, m_lang),
-                              p.index});
+            m_markers.append(
+                {double(p.Time), p.FilterN, markerLabel(p.FilterN, p.liter, m_lang), p.index});
         m_curve.append(QPointF(double(p.Time), double(p.FilterN)));
         m_rows.append({p.Time, p.FilterN, p.index});
     }

@@ -1,0 +1,290 @@
+// Choosing the protocol and starting the calibration, through the windows on
+// the simulated clock with the virtual sensor: a protocol created, its job
+// data stored by "Далее", points recorded, the protocol opened again from the
+// command line and continued; the job page's fills, the remembered names, a
+// restricted sensor, an old protocol raised to Version 100, a refused file.
+
+#include "shell/settings_store.h"
+#include "support/program_harness.h"
+#include "tank/Diagram_Tarirovca_U.h"
+#include "tank/Protocol_Options_U.h"
+#include "ui_Veroze_vizi_zudu_U.h"
+
+#include <QAction>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+
+QByteArray bytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &b)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(b) == b.size();
+}
+
+QByteArray enc(const QString &t)
+{
+    QByteArray out;
+    for (QChar c : t)
+        out += '#' + QByteArray::number(c.unicode()).rightJustified(4, '0');
+    return out;
+}
+
+} // namespace
+
+class TstProtocolWindow : public QObject {
+    Q_OBJECT
+    std::unique_ptr<ProgramHarness> m_h;
+    std::unique_ptr<QTemporaryDir> m_keep; // outlives a program started again
+    QString m_dir;
+
+    // A program connected to a full-featured sensor and polling it.
+    void begin(const QStringList &args = {}, const QString &settingsFrom = QString())
+    {
+        m_h = std::make_unique<ProgramHarness>(VirtualSensorOptions{}, args);
+        if (!settingsFrom.isEmpty()) {
+            QFile::remove(m_h->settings.path());
+            QVERIFY(QFile::copy(settingsFrom, m_h->settings.path()));
+        }
+        m_h->sensor.setFuelLitres(0);
+        m_h->start();
+        m_h->clock.advance(100);
+        ui()->COM1->trigger();
+        m_h->clock.advance(1550);
+        QVERIFY(m_h->form().port().Connected());
+        if (!m_keep)
+            m_keep = std::make_unique<QTemporaryDir>();
+        m_dir = m_keep->path();
+    }
+    Ui::TForm1 *ui() { return m_h->form().controls(); }
+    TForm5 &calibration() { return m_h->program->form5(); }
+    TForm6 &selection() { return m_h->program->form6(); }
+    QToolButton *button(const char *name)
+    {
+        return calibration().findChild<QToolButton *>(QLatin1String(name));
+    }
+    void seconds(int s) { m_h->clock.advance(qint64(s) * 1000); }
+    ProtocolReader reader(const QString &path)
+    {
+        ProtocolReader r;
+        (void)r.load(path);
+        return r;
+    }
+    QString create(const QString &name)
+    {
+        const QString path = m_dir + QLatin1Char('/') + name;
+        m_h->dialogs.answerFile(path);
+        ui()->BitBtn3->click();
+        selection().findChild<QPushButton *>(QStringLiteral("BitBtn1"))->click();
+        return path + QStringLiteral(".kvi");
+    }
+    void recordPoints(int count)
+    {
+        auto *step = calibration().findChild<QLineEdit *>(QStringLiteral("meIncrem"));
+        step->setText(QStringLiteral("010,00"));
+        calibration().meIncremChange();
+        button("sbPlay")->click();
+        for (int i = 0; i < count; ++i) {
+            m_h->sensor.pour(1.0);
+            seconds(5);
+            m_h->sensor.pour(0);
+            seconds(2);
+            button("sbRec")->click();
+        }
+    }
+
+private Q_SLOTS:
+    void cleanup()
+    {
+        m_h.reset();
+        m_keep.reset();
+    }
+
+    // Create, "Далее" with the probe class "Пользов L", record, Stop; then a
+    // new start of the program opens the protocol from the command line and
+    // the calibration goes on, replacing the second point of the Stop pair.
+    void createRecordAndContinue()
+    {
+        begin();
+        const QString path = create(QStringLiteral("job"));
+        const ScriptedDialogs::Shown save = m_h->dialogs.shown().front();
+        QCOMPARE(save.kind, QStringLiteral("save"));
+        QVERIFY2(save.path.startsWith(QStringLiteral("Calibration data 2026011510000")),
+                 qPrintable(save.path));
+        QCOMPARE(m_h->state().CurrentProtocolFile, path);
+        QCOMPARE(bytes(path), QByteArray("[Protocol]\r\nMarking=OK\r\nVersion=100\r\n"));
+        QVERIFY(!selection().isVisible());
+        QVERIFY(m_h->form().isEnabled());
+        QCOMPARE(m_h->settings.get(SettingsKeys::PName(0)), path);
+        QCOMPARE(m_h->settings.get(SettingsKeys::IndexPName), 1);
+        QCOMPARE(m_h->settings.get(SettingsKeys::SPName), path);
+
+        ui()->cbFlesh->setCurrentIndex(7); // "Пользов L"
+        ui()->meNambePlomb->setText(QStringLiteral("abc"));
+        m_h->sensor.clearRequests();
+        ui()->BitBtn4->click();
+        // The probe class "N" with its code 0 went to the sensor.
+        QVERIFY(!m_h->sensor.requests().isEmpty());
+        const QByteArray probe = m_h->sensor.requests().front();
+        QCOMPARE(quint8(probe.at(2)), quint8(0x4E));
+        QCOMPARE(probe.size(), 5);
+        QCOMPARE(probe.at(3), char(0));
+        QVERIFY(calibration().isVisible());
+        QVERIFY(!ui()->TabSheet4->isEnabled());
+        const ProtocolReader r = reader(path);
+        QString text;
+        QVERIFY(r.text("CompanyName", 100, text).ok());
+        QCOMPARE(text, QStringLiteral("n.d."));
+        QVERIFY(bytes(path).contains("\r\nCompanyName=#0110#0046#0100#0046\r\n"));
+        QVERIFY(r.text("NambePlomb", 100, text).ok());
+        QCOMPARE(text, QStringLiteral("abc000"));
+        QCOMPARE(r.ini().readInteger("User_Option", "UpDown2", -1), 0);
+        QVERIFY(r.text("Flesh", 100, text).ok());
+        QCOMPARE(text, ui()->cbFlesh->currentText());
+        QCOMPARE(r.ini().readString("User_Option", "SN", {}), ui()->meSN->displayText());
+
+        recordPoints(2);
+        m_h->dialogs.answer(MsgAnswer::Yes); // end
+        m_h->dialogs.answer(MsgAnswer::No);  // no workbook
+        button("sbStop")->click();
+        QVERIFY(!calibration().isVisible());
+        const int stop = reader(path).stopPoint();
+        QCOMPARE(reader(path).pointKeys(stop, "").Status_Save, QStringLiteral("Save Before Exit"));
+        const QString settings = m_dir + QStringLiteral("/settings.ini");
+        QVERIFY(QFile::copy(m_h->settings.path(), settings));
+
+        // A new start with the protocol on the command line.
+        const QString again = path;
+        begin({again}, settings); // a second after the start it is open
+        QCOMPARE(m_h->state().CurrentProtocolFile, again);
+        QCOMPARE(selection().recent().entry(0), again);
+        QCOMPARE(calibration().recording().PointCounter(), stop);
+        QCOMPARE(ui()->edCompanyName->text(), QStringLiteral("n.d."));
+        ui()->BitBtn4->click();
+        QVERIFY(calibration().isVisible());
+        recordPoints(1);
+        QCOMPARE(reader(again).pointKeys(stop, "").Status_Save, QStringLiteral("User Save"));
+        QCOMPARE(reader(again).pointKeys(stop - 1, "").Status_Save,
+                 QStringLiteral("Save Before Exit"));
+    }
+
+    // A protocol closed without Stop goes on behind its last point; a
+    // command-line argument ending in "KVI" is not opened.
+    void continueBehindTheLastPoint()
+    {
+        const QByteArray file = "[Protocol]\r\nMarking=OK\r\nVersion=100\r\n[Point]\r\n"
+                                "Stop_Point=1\r\n[Protocol_Date]\r\nTime0=1\r\nFilterN0=100\r\n"
+                                "liter0=0000,00\r\nStatus_Save0=User Save\r\nTime1=2\r\n"
+                                "FilterN1=300\r\nliter1=0010,00\r\nStatus_Save1=User Save\r\n";
+        QTemporaryDir dir;
+        const QString upper = dir.filePath(QStringLiteral("old.KVI"));
+        QVERIFY(writeFile(upper, file));
+        begin({upper});
+        seconds(2);
+        QVERIFY(m_h->state().CurrentProtocolFile.isEmpty());
+
+        const QString path = dir.filePath(QStringLiteral("old.kvi"));
+        QVERIFY(writeFile(path, file));
+        m_h->dialogs.answerFile(path);
+        ui()->BitBtn3->click();
+        selection().findChild<QToolButton *>(QStringLiteral("SpeedButton1"))->click();
+        QCOMPARE(m_h->state().CurrentProtocolFile, path);
+        QCOMPARE(calibration().recording().PointCounter(), 2);
+        QCOMPARE(calibration().recording().literText(), QStringLiteral("0010,00"));
+        ui()->BitBtn4->click();
+        recordPoints(1);
+        QCOMPARE(reader(path).pointKeys(1, "").FilterN, QStringLiteral("300"));
+        QCOMPARE(reader(path).pointKeys(2, "").liter, QStringLiteral("0010,00"));
+    }
+
+    // A refused file never becomes the open protocol.
+    void refusedFileKeepsTheOpenOne()
+    {
+        begin();
+        const QString path = create(QStringLiteral("good"));
+        const QString bad = m_dir + QStringLiteral("/bad.kvi");
+        QVERIFY(writeFile(bad, "[Protocol]\r\nMarking=Error\r\n"));
+        m_h->dialogs.clear();
+        m_h->dialogs.answerFile(bad);
+        ui()->BitBtn3->click();
+        selection().findChild<QToolButton *>(QStringLiteral("SpeedButton1"))->click();
+        QVERIFY(m_h->dialogs.lastMessage().startsWith(
+            QStringLiteral("Данный протокол не является протоколом тарировки.")));
+        QCOMPARE(m_h->state().CurrentProtocolFile, path);
+        QVERIFY(selection().isVisible()); // the window stays for another choice
+        QCOMPARE(bytes(bad), QByteArray("[Protocol]\r\nMarking=Error\r\n"));
+        // A name that is taken is refused.
+        m_h->dialogs.answerFile(m_dir + QStringLiteral("/good"));
+        selection().findChild<QPushButton *>(QStringLiteral("BitBtn1"))->click();
+        QCOMPARE(m_h->dialogs.lastMessage(), QStringLiteral("Error file name protocol"));
+    }
+
+    void restrictedSensorStoresOnlyTheSerial()
+    {
+        begin();
+        const QString path = create(QStringLiteral("r"));
+        m_h->state().link.RestrictedCommands = true;
+        ui()->bbOnChart->click();
+        QCOMPARE(reader(path).ini().document().keys("User_Option"), std::vector<QByteArray>{"SN"});
+        QVERIFY(calibration().isVisible());
+    }
+
+    void remembersNamesInARing()
+    {
+        begin();
+        (void)m_h->settings.set(SettingsKeys::NameIndex, 9);
+        ui()->cbNameUser->setEditText(QStringLiteral("Petrov"));
+        QTest::keyClick(ui()->cbNameUser->lineEdit(), Qt::Key_Return);
+        QCOMPARE(m_h->settings.get(SettingsKeys::Name(10)), QStringLiteral("Petrov"));
+        QCOMPARE(m_h->settings.get(SettingsKeys::NameIndex), 0);
+        ui()->cbNameUser->setEditText(QStringLiteral("Sidorov"));
+        QTest::keyClick(ui()->cbNameUser->lineEdit(), Qt::Key_Return);
+        QCOMPARE(m_h->settings.get(SettingsKeys::Name(1)), QStringLiteral("Sidorov"));
+        QCOMPARE(ui()->cbNameUser->count(), 10);
+        QCOMPARE(ui()->cbNameUser->itemText(9), QStringLiteral("Petrov"));
+    }
+
+    // "Далее" on a Version 99 protocol: every text, the probe variant too,
+    // is readable under Version 100 afterwards.
+    void oldProtocolRaisedToVersion100()
+    {
+        begin();
+        const QString path = m_dir + QStringLiteral("/old.kvi");
+        QVERIFY(writeFile(path, "[Protocol]\r\nMarking=OK\r\nVersion=99\r\n[User_Option]\r\n"
+                                "CompanyName=\xc1\xe0\xea\r\nFlesh=620\r\n"));
+        m_h->dialogs.answerFile(path);
+        ui()->BitBtn3->click();
+        selection().findChild<QToolButton *>(QStringLiteral("SpeedButton1"))->click();
+        QCOMPARE(ui()->edCompanyName->text(), QStringLiteral("Бак"));
+        // A restricted sensor: the calibration start writes only "SN", so the
+        // probe variant stays as the raise to Version 100 left it.
+        m_h->state().link.RestrictedCommands = true;
+        ui()->BitBtn4->click();
+        auto data = std::make_unique<TDateProtokol>();
+        GeneralData g;
+        PointsRead pts;
+        const ProtocolStatus st = ProtocolFile(path).open(*data, g, pts);
+        QVERIFY2(st.ok(), qPrintable(st.text));
+        QCOMPARE(data->VersionKVI, 100);
+        QCOMPARE(g.CompanyName, QStringLiteral("Бак"));
+        QVERIFY(bytes(path).contains("CompanyName=" + enc(QStringLiteral("Бак"))));
+        QString flesh;
+        QVERIFY(ProtocolFile(path).readText("Flesh", flesh).ok());
+        QCOMPARE(flesh, QStringLiteral("620"));
+        QVERIFY(bytes(path).contains("Flesh=#0054#0050#0048"));
+    }
+};
+
+QTEST_MAIN(TstProtocolWindow)
+#include "tst_protocol_window.moc"
