@@ -1,21 +1,59 @@
-// TForm1: Inclinometer page: azimuth and live tilt reading.
-// The handlers are connected in TForm1::connectHandlers(); their procedures come
-// with the issue that builds this subsystem.
+// TForm1: Inclinometer page: the azimuth typed, stepped and written, and the
+// live tilt reading four times a second. The values come from
+// calibration/inclinometer.h; the handlers are connected in
+// TForm1::connectHandlers().
 
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
-void TForm1::meAzzKeyUp() {}
+#include "calibration/inclinometer.h"
+#include "common/dialogs.h"
 
-void TForm1::udAzzClick(UpDown::Button) {}
+void TForm1::meAzzKeyUp()
+{
+    const QString text = ui->meAzz->displayText();
+    if (const std::optional<int> p = Inclinometer::positionFromText(text, m_state.number))
+        ui->udAzz->setPosition(*p);
+    else
+        m_dialogs->message(Inclinometer::badAzimuthMessage(text, m_state.Lang), MsgIcon::Error);
+}
 
-void TForm1::Button8Click() {}
+void TForm1::udAzzClick(UpDown::Button)
+{
+    ui->meAzz->setText(Inclinometer::textFromPosition(ui->udAzz->position(), m_state.number));
+}
 
-void TForm1::Button9Click() {}
+void TForm1::Button8Click()
+{
+    TimerReadData.setInterval(2500);
+    TimerReadData.stop();
+    WriteComand(currentAddress(), CommandTable.SET_AZIMUTH,
+                Inclinometer::azimuthData(ui->udAzz->position()));
+    TimerReadData.start();
+}
 
-void TForm1::Button10Click() {}
+void TForm1::Button9Click()
+{
+    TimerReadData.stop();
+    TimerReadInclinometerData.start();
+    ui->Button9->setEnabled(false);
+    ui->Button10->setEnabled(true);
+}
 
-void TForm1::cbModeInclClick() {}
+void TForm1::Button10Click()
+{
+    TimerReadInclinometerData.stop();
+    TimerReadData.start();
+    ui->Button9->setEnabled(true);
+    ui->Button10->setEnabled(false);
+}
+
+void TForm1::cbModeInclClick()
+{
+    const bool on = ui->cbModeIncl->isChecked();
+    ui->Label99->setEnabled(on);
+    ui->cbVisableIncAdr->setEnabled(on);
+}
 
 void TForm1::TimerReadAzimuthTimer()
 {

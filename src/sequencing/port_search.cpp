@@ -209,6 +209,11 @@ void TForm1::TimerResetTimer()
     ReadData();
 
     TimerErrorWrite.stop();
+    // The tilt reading stops with the link: its requests would go on beside
+    // the search, and a tilt reply would be taken for the search's.
+    TimerReadInclinometerData.stop();
+    ui->Button9->setEnabled(true);
+    ui->Button10->setEnabled(false);
     TimerReset.setInterval(3000);
     ui->Animate->setActive(true);
     ui->Animate->setVisible(true);

@@ -1,6 +1,8 @@
-// TForm1: The general-parameters page: chained settings writes and the read-back chain.
-// The handlers are connected in TForm1::connectHandlers(); their procedures come
-// with the issue that builds this subsystem.
+// TForm1: The general-parameters page: the chained settings writes ("Применить"),
+// factory defaults, discard, and the read-back chain. Each write is sent by a
+// one-shot timer that the reply to the previous one starts (dispatcher.cpp);
+// TimerErrorWrite guards the chain up to the period write. The byte builders
+// are in sensor/decode.h. The handlers are connected in TForm1::connectHandlers().
 
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
@@ -16,11 +18,38 @@ QByteArray oneByte(int v)
 
 } // namespace
 
-void TForm1::bbNewAdresClick() {}
+void TForm1::bbNewAdresClick()
+{
+    TimerReset.start();
+    // Every later request goes to the new address.
+    const int address = ui->cbDublSetingAdres->currentIndex();
+    ui->cbSetingAdres->setCurrentIndex(address);
+    TimerReadData.setInterval(2000);
+    TimerErrorWrite.start();
+    WriteComand(BroadcastAddress, CommandTable.SET_ADDR, oneByte(address));
+}
 
-void TForm1::bbResetRefClick() {}
+void TForm1::bbResetRefClick()
+{
+    TimerReset.start();
+    ui->cbtextbinformat->setChecked(false);
+    ui->cbPeriod->setChecked(false);
+    ui->cbCenter->setChecked(true);
+    ui->cbSpeedUart->setCurrentIndex(3); // 19200 bit/s
+    ui->cbDublSetingAdres->setCurrentIndex(1);
+    ui->RadioGroup->setItemIndex(1); // 12 bits
+    ui->SpinEdit1->setValue(8);
+    cbPeriodClick();
+    RadioGroupClick();
+    bbNewAdresClick();
+}
 
-void TForm1::bbReadAvtomodClick() {}
+void TForm1::bbReadAvtomodClick()
+{
+    // The identity reply sets the page back from the sensor's stored settings.
+    TimerReset.start();
+    WriteComand(BroadcastAddress, CommandTable.READ_PARAM);
+}
 
 void TForm1::bbPeriodClick()
 {
@@ -38,9 +67,22 @@ void TForm1::bbPeriodClick()
                 oneByte(decode::buildAutoModeByte(m)));
 }
 
-void TForm1::cbPeriodClick() {}
+void TForm1::cbPeriodClick()
+{
+    const bool on = ui->cbPeriod->isChecked();
+    for (QWidget *w : {static_cast<QWidget *>(ui->edPeriod), static_cast<QWidget *>(ui->UpDown3),
+                       static_cast<QWidget *>(ui->Label22)})
+        w->setEnabled(on);
+}
 
-void TForm1::RadioGroupClick() {}
+void TForm1::RadioGroupClick()
+{
+    const int index = ui->RadioGroup->itemIndex();
+    if (index == 0)
+        ui->cbNdate->setChecked(false);
+    else if (index == 1)
+        ui->cbNdate->setChecked(true);
+}
 
 void TForm1::TimerSetRepModeTimer()
 {

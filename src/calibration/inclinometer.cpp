@@ -1,0 +1,46 @@
+#include "calibration/inclinometer.h"
+
+#include <QtEndian>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace Inclinometer {
+
+QByteArray azimuthData(int position)
+{
+    const float a = float(std::clamp(position, 0, MaxPosition)) / 10.0f;
+    quint32 bits = 0;
+    std::memcpy(&bits, &a, sizeof bits);
+    QByteArray out(4, '\0');
+    qToLittleEndian(bits, out.data());
+    return out;
+}
+
+std::optional<int> positionFromText(const QString &text, const NumberFormat &nf)
+{
+    QString t = text;
+    t.replace(QLatin1Char(' '), QLatin1Char('0'));
+    const std::optional<double> v = nf.parse(t);
+    if (!v)
+        return std::nullopt;
+    const double tenths = std::floor(*v * 10 + 1e-9);
+    return int(std::clamp(tenths, 0.0, double(MaxPosition)));
+}
+
+QString textFromPosition(int position, const NumberFormat &nf)
+{
+    return nf.format("%5.1f", position / 10.0);
+}
+
+QString badAzimuthMessage(const QString &text, int lang)
+{
+    return lang == 1 ? QStringLiteral("Неверное значение азимута: \"%1\". Введите угол от 0 до "
+                                      "360 градусов, например 180,0.")
+                           .arg(text)
+                     : QStringLiteral("Wrong azimuth value: \"%1\". Enter an angle of 0 to 360 "
+                                      "degrees, for example 180,0.")
+                           .arg(text);
+}
+
+} // namespace Inclinometer
