@@ -75,4 +75,20 @@ inline constexpr int ProbeDiffers3 = 298;   // "To apply current value and start
 inline constexpr int ProbeDiffers4 = 300;   // "To choose different length press \"No\""
 inline constexpr int NewProtocolName = 366; // "Calibration data "
 inline constexpr int ProtocolNameTaken = 368; // "Error file name protocol"
+
+// Zero search, probe detection, probe constants.
+inline constexpr int ProbeConstantsCaption = 164; // "Probe length calculation settings"
+inline constexpr int EffectiveLength = 184;       // "Effective probe length is  "
+inline constexpr int SetUserL = 188;              // ",\"User L\" length parameter will be set"
+inline constexpr int SetUserH = 190;              // ",\"User H\" length parameter will be set"
+inline constexpr int SetClass260 = 192;      // ". Set \"260\" length parameter?" (then 194 … 202)
+inline constexpr int AttachProbe = 204;      // "Attach the probe before measuring"
+inline constexpr int CalibrationDone = 206;  // "Calibration successfully done"
+inline constexpr int ZeroSearchStatus = 210; // "The status of the value zero search"
+inline constexpr int ZeroSearchCaption = 212; // "The value zero search"
+inline constexpr int Attempt = 214;           // "Attempt"
+inline constexpr int RangeEstimate = 216;     // "Range estimate"
+inline constexpr int MeasuringProgress = 218; // "Measuring progress"
+inline constexpr int ProbeLengthFailed = 362; // "Probe length measuring failed."
+inline constexpr int CheckProbe = 364;        // "Check probe connection!"
 } // namespace Txt

@@ -31,6 +31,7 @@
 //   status bar "StatusBar1"                           -> QStatusBar with one QLabel per panel,
 //       "StatusBar1_Panel0" … "StatusBar1_Panel3" (0: link state, 3: clock)
 
+#include "calibration/zero_search.h"
 #include "common/timer.h"
 #include "common/widgets.h"
 #include "link/comport.h"
@@ -44,7 +45,9 @@ class Dialogs;
 class HelpWindow;
 class TAboutBox;
 class TForm3;
+class TForm2;
 class TForm5;
+class TForm9;
 class TForm6;
 struct ExportData;
 class TForm7;
@@ -77,12 +80,15 @@ public:
         HelpWindow *help = nullptr;    // N13, F1
         TForm5 *calibration = nullptr; // the tank calibration (bbOpenDiagram1, the protocol start)
         TForm6 *protocols = nullptr;   // the protocol selection (BitBtn3, N14, the command line)
+        TForm2 *progress = nullptr;    // zero search and probe detection progress
+        TForm9 *probe = nullptr;       // probe constants (N9)
     };
     void setWindows(const Windows &w)
     {
         m_windows = w;
         wireCalibrationWindow();
         wireProtocolWindow();
+        wireProbeWindows();
     }
     const Windows &windows() const { return m_windows; }
 
@@ -345,6 +351,20 @@ private:
     void TimerSETCAPSETTimer();
     void TimerStopedDACTimer();
     void TimerlbRuhProcTimer();
+    /// The zero search completed: window hidden, message, the sensor identified again.
+    void ZeroSearchComplete();
+    /// TForm2 closed (Cancel, the attempt limit, the link loss): the abort handling.
+    void Form2Close();
+    /// Sends CAPDAC or CAPOFF to the sensor (CAPOFF low byte first).
+    void sendCapdac(int value);
+    void sendCapoff(int value);
+    /// The text of attempt n: "Attempt n".
+    QString attemptText(int n) const;
+    /// Hands the progress and probe-constants windows their closing handlers.
+    void wireProbeWindows();
+    ZeroSearchState m_zero;
+    int m_calAttempt = 0;  // CalAttempt
+    int m_detectTicks = 0; // probe detection tick counter
 
     // ---- probe class and probe length detection
     Timer TimerControlZond;       // 1000 ms: one detection tick

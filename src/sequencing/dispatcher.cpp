@@ -27,8 +27,6 @@ void TForm1::WriteResultMessage(int status)
     TimerStart.start();
 }
 
-void TForm1::CalibrationCap() {}
-
 void TForm1::LevelReading(int N)
 {
     if (m_windows.calibration)

@@ -9,6 +9,7 @@
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
+#include "calibration/Load_U.h"
 #include "common/dialogs.h"
 #include "common/lang_ids.h"
 #include "link/frame.h"
@@ -209,6 +210,9 @@ void TForm1::TimerResetTimer()
     ReadData();
 
     TimerErrorWrite.stop();
+    // A zero search or a probe detection in progress is aborted.
+    if (m_windows.progress && m_windows.progress->isVisible())
+        m_windows.progress->close();
     // The tilt reading stops with the link: its requests would go on beside
     // the search, and a tilt reply would be taken for the search's.
     TimerReadInclinometerData.stop();

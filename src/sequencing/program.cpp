@@ -1,5 +1,7 @@
 #include "sequencing/program.h"
 
+#include "calibration/Load_U.h"
+#include "calibration/Property_Zond_U.h"
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "shell/AvtoSave_U.h"
 #include "shell/Help_Progral.h"
@@ -16,16 +18,18 @@ Program::Program(const ProgramWorld &world) : m_world(world)
     // each runs its own creation handler as it is made.
     m_form1 = std::make_unique<TForm1>(state, m_world);
     m_form1->FormCreate();
+    m_form2 = std::make_unique<TForm2>();
     m_terminal = std::make_unique<TForm3>();
     m_form5 = std::make_unique<TForm5>(m_world.dialogs, m_world.settings);
     m_form7 = std::make_unique<TForm7>(*m_world.settings, m_world.dialogs);
+    m_form9 = std::make_unique<TForm9>(m_world.settings, state.number);
     m_about = std::make_unique<TAboutBox>(m_form1.get());
     m_help = std::make_unique<HelpWindow>();
     m_form6 = std::make_unique<TForm6>(m_world.dialogs, m_world.settings);
 
     state.link.setTrace(m_terminal.get());
     m_form1->setWindows({m_terminal.get(), m_form7.get(), m_about.get(), m_help.get(),
-                         m_form5.get(), m_form6.get()});
+                         m_form5.get(), m_form6.get(), m_form2.get(), m_form9.get()});
     // The last window's creation puts the interface language on every window.
     m_form1->applyLanguage();
 }

@@ -9,7 +9,9 @@
 
 class TForm1;
 class TForm3;
+class TForm2;
 class TForm5;
+class TForm9;
 class TForm6;
 class TForm7;
 class TAboutBox;
@@ -28,7 +30,9 @@ public:
     const ProgramWorld &world() const { return m_world; }
     TForm1 &form1() const { return *m_form1; }
     TForm3 &terminal() const { return *m_terminal; }
+    TForm2 &form2() const { return *m_form2; }
     TForm5 &form5() const { return *m_form5; }
+    TForm9 &form9() const { return *m_form9; }
     TForm6 &form6() const { return *m_form6; }
     TForm7 &form7() const { return *m_form7; }
     TAboutBox &about() const { return *m_about; }
@@ -38,9 +42,11 @@ private:
     ProgramWorld m_world;
     // Destroyed in reverse: the satellites go before the main window.
     std::unique_ptr<TForm1> m_form1;
+    std::unique_ptr<TForm2> m_form2;
     std::unique_ptr<TForm3> m_terminal;
     std::unique_ptr<TForm5> m_form5;
     std::unique_ptr<TForm7> m_form7;
+    std::unique_ptr<TForm9> m_form9;
     std::unique_ptr<TAboutBox> m_about;
     std::unique_ptr<HelpWindow> m_help;
     std::unique_ptr<TForm6> m_form6;

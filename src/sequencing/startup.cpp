@@ -7,6 +7,8 @@
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
+#include "calibration/Load_U.h"
+#include "calibration/Property_Zond_U.h"
 #include "common/dialogs.h"
 #include "common/lang_ids.h"
 #include "common/scheduler.h"
@@ -223,6 +225,9 @@ void TForm1::applyLanguage()
             all << w;
     if (TForm5 *c = m_windows.calibration)
         all << c << c->form8() << c->form15();
+    for (QWidget *w : QList<QWidget *>{m_windows.progress, m_windows.probe})
+        if (w)
+            all << w;
     if (m_windows.protocols) {
         all << m_windows.protocols;
         m_windows.protocols->setLang(m_state.Lang);

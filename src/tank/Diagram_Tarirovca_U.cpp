@@ -179,7 +179,7 @@ void TForm5::build()
     // Chart: the level curve, the user-point markers and the cursor line.
     m_chart = new QChart;
     m_chart->legend()->hide();
-    m_upper = new QLineSeries;
+    m_upper = new QLineSeries(this); // the area series does not own its upper line
     Series1 = new QAreaSeries(m_upper);
     Series1->setObjectName(QStringLiteral("Series1"));
     Series1->setColor(kAreaColour);

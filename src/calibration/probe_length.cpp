@@ -1,0 +1,56 @@
+#include "calibration/probe_length.h"
+
+namespace ProbeLength {
+
+double capacitance(int refCode, int code)
+{
+    return 8.192 - (refCode - code) * 0.00025;
+}
+
+Result evaluate(int refCode, int code, double cf1, double cl)
+{
+    Result r;
+    r.cx = capacitance(refCode, code);
+    if (cf1 >= r.cx) {
+        r.outcome = Result::Outcome::Failed;
+        return r;
+    }
+    if (cl == 0) {
+        r.outcome = Result::Outcome::NoConstant;
+        return r;
+    }
+    r.outcome = Result::Outcome::Length;
+    r.length = (r.cx - cf1) / cl + 11.5 + 10;
+    return r;
+}
+
+Proposal propose(double l)
+{
+    if (l <= 0)
+        return {};
+    if (l <= 185)
+        return {7, true};
+    if (l > 725)
+        return {6, true};
+    // 185 < L <= 275 is "260" (item 5) … 635 < L <= 725 is "710" (item 0).
+    static const double upper[] = {725, 635, 545, 455, 365, 275};
+    int item = 0;
+    for (int i = 5; i >= 0; --i)
+        if (l <= upper[i]) {
+            item = i;
+            break;
+        }
+    return {item, false};
+}
+
+QString noConstantMessage(int lang)
+{
+    return lang == 1 ? QStringLiteral("Погонная емкость зонда равна 0: длину зонда вычислить "
+                                      "нельзя. Задайте её в окне \"Настройки расчета длины "
+                                      "зонда\" (меню \"Опции\", \"Настройки\").")
+                     : QStringLiteral("The linear probe capacitance is 0, so the probe length "
+                                      "cannot be computed. Set it in the window \"Probe length "
+                                      "calculation settings\" (menu Options, Settings).");
+}
+
+} // namespace ProbeLength
