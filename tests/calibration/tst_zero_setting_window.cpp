@@ -1,0 +1,191 @@
+// The zero search and the probe detection through the main window, on the
+// simulated clock with the virtual sensor's physics (raising CAPDAC or
+// CAPOFF lowers C): a search that finds the zero, a cancelled one, the
+// attempt limit with its retry; the detection's proposal; the manual arrows;
+// the probe-constants window.
+
+#include "calibration/Load_U.h"
+#include "calibration/Property_Zond_U.h"
+#include "shell/settings_store.h"
+#include "support/program_harness.h"
+#include "ui_Veroze_vizi_zudu_U.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+class TstZeroSettingWindow : public QObject {
+    Q_OBJECT
+    std::unique_ptr<ProgramHarness> m_h;
+    Ui::TForm1 *ui() { return m_h->form().controls(); }
+    TForm2 &progress() { return m_h->program->form2(); }
+
+    // Connected, on the calibration page with the class "Пользов L" chosen.
+    void begin()
+    {
+        m_h = std::make_unique<ProgramHarness>();
+        m_h->start();
+        m_h->clock.advance(100);
+        ui()->COM1->trigger();
+        m_h->clock.advance(2500);
+        QVERIFY(m_h->form().port().Connected());
+        QTabWidget *pc = ui()->PageControl;
+        pc->setTabVisible(pc->indexOf(ui()->TabSheet2), true);
+        pc->setCurrentWidget(ui()->TabSheet2);
+        ui()->cbFlesh->setCurrentIndex(7);
+        QMetaObject::invokeMethod(ui()->cbFlesh, "activated", Q_ARG(int, 7));
+        m_h->clock.advance(1500);
+        QVERIFY(ui()->bbCalibration->isEnabled());
+        m_h->dialogs.clear();
+    }
+    int heard(quint8 command) const { return int(m_h->commandsHeard().count(command)); }
+
+private Q_SLOTS:
+    void cleanup() { m_h.reset(); }
+
+    void searchFindsTheZero()
+    {
+        begin();
+        ui()->bbCalibration->click();
+        QVERIFY(progress().isVisible());
+        QVERIFY(!m_h->form().isEnabled());
+        QCOMPARE(progress().windowTitle(), QStringLiteral("The value zero search"));
+        QCOMPARE(progress().lbSprob->text(), QStringLiteral("Attempt 1"));
+        for (int i = 0; i < 120 && progress().isVisible(); ++i)
+            m_h->clock.advance(500);
+        QVERIFY(!progress().isVisible());
+        QCOMPARE(m_h->dialogs.messages(), QStringList{"Calibration successfully done"});
+        QVERIFY(m_h->form().isEnabled());
+        QVERIFY(!ui()->cbAvtoCalibration->isChecked());
+        const int c = m_h->sensor.capacitanceCode();
+        QVERIFY2(std::abs(c - 10000) <= 15, qPrintable(QString::number(c)));
+        // The edits show what the sensor holds.
+        m_h->clock.advance(3000);
+        QCOMPARE(ui()->meCAPDAC->text().toInt(), int(m_h->sensor.registers().capdac));
+        QCOMPARE(ui()->meCAPOFF->text().toInt(), int(m_h->sensor.registers().capoff));
+    }
+
+    void cancelReSendsTheClass()
+    {
+        begin();
+        ui()->bbCalibration->click();
+        m_h->clock.advance(2000);
+        m_h->sensor.clearRequests();
+        progress().bbForm2Censel->click();
+        QVERIFY(!progress().isVisible());
+        QVERIFY(!ui()->cbAvtoCalibration->isChecked());
+        QVERIFY(m_h->form().isEnabled());
+        m_h->clock.advance(1100);
+        QCOMPARE(heard(CommandTable.SET_SOND_LEN), 1); // "Сброс", a second later
+        QVERIFY(m_h->dialogs.shown().isEmpty());
+    }
+
+    // Offsets the sensor refuses: the attempt ends at its limit, the window
+    // closes and a new attempt starts 900 ms later, numbered 2.
+    void attemptLimitRetries()
+    {
+        begin();
+        m_h->sensor.faults().refused = {CommandTable.SET_CAPDAC_A, CommandTable.SET_CAPOFF};
+        m_h->sensor.setFuelLitres(0);
+        ui()->bbCalibration->click();
+        int closedAt = -1;
+        for (int t = 0; t < 60 && closedAt < 0; ++t) {
+            m_h->clock.advance(500);
+            if (!progress().isVisible())
+                closedAt = t;
+        }
+        QVERIFY(closedAt > 0);
+        QVERIFY(m_h->form().timer("TimerRepeat")->enabled());
+        m_h->clock.advance(950);
+        QVERIFY(progress().isVisible());
+        QCOMPARE(progress().lbSprob->text(), QStringLiteral("Attempt 2"));
+        progress().bbForm2Censel->click();
+        QVERIFY(m_h->dialogs.shown().isEmpty());
+    }
+
+    // An arrow writes the offset at once; a second click within the 150 ms
+    // lock-out is ignored.
+    void manualArrows()
+    {
+        begin();
+        auto writes = [&](quint8 command) {
+            QList<QByteArray> out;
+            for (const QByteArray &f : m_h->sensor.requests())
+                if (quint8(f.at(2)) == command)
+                    out << f.mid(3, f.size() - 4);
+            return out;
+        };
+        m_h->sensor.clearRequests();
+        const int before = m_h->sensor.registers().capdac;
+        ui()->UpDownCAPDAC->setPosition(before);
+        ui()->UpDownCAPDAC->click(UpDown::Next);
+        ui()->UpDownCAPDAC->click(UpDown::Next); // within the lock-out: ignored
+        QCOMPARE(ui()->meCAPDAC->text().toInt(), before + 1);
+        m_h->clock.advance(100);
+        QCOMPARE(writes(CommandTable.SET_CAPDAC_A),
+                 QList<QByteArray>{QByteArray(1, char(before + 1))});
+        m_h->clock.advance(100);
+        m_h->sensor.clearRequests();
+        ui()->UpDownCAPOFF->setPosition(1000);
+        ui()->UpDownCAPOFF->click(UpDown::Next);
+        m_h->clock.advance(100);
+        const int capoff = 32768 + 1050;
+        const QByteArray expected = QByteArray(1, char(capoff & 0xFF)) + char(capoff >> 8);
+        QCOMPARE(writes(CommandTable.SET_CAPOFF), QList<QByteArray>{expected});
+    }
+
+    // The detection measures against the stored reference and proposes the
+    // class; with no probe it fails and re-sends the class chosen before.
+    void detectionProposesAClass()
+    {
+        begin();
+        m_h->dialogs.answer(MsgAnswer::Ok); // the probe is attached
+        m_h->dialogs.answer(MsgAnswer::No); // keep the class chosen before
+        ui()->BitBtn2->click();
+        QVERIFY(progress().isVisible());
+        QCOMPARE(progress().windowTitle(), QStringLiteral("Range estimate"));
+        m_h->clock.advance(7500);
+        QVERIFY(!progress().isVisible());
+        QVERIFY(m_h->form().isEnabled());
+        QVERIFY(!m_h->state().ProbeDetectActive);
+        const QStringList msgs = m_h->dialogs.messages();
+        QVERIFY2(msgs.size() == 2, qPrintable(msgs.join(" | ")));
+        QVERIFY2(msgs[1].startsWith(QStringLiteral("Attention!!!\rEffective probe length is  ")) ||
+                     msgs[1].startsWith(QStringLiteral("Probe length measuring failed.")),
+                 qPrintable(msgs[1]));
+        QCOMPARE(m_h->state().sensor.SensorParam.ProtocolLengProbe, ui()->edLongDA->text());
+    }
+
+    void probeConstantsWindow()
+    {
+        begin();
+        TForm9 &w = m_h->program->form9();
+        ui()->N9->trigger();
+        QVERIFY(w.isVisible() && !m_h->form().isEnabled());
+        QCOMPARE(w.meCF1->displayText(), QStringLiteral("1,725"));
+        QCOMPARE(w.meCL->displayText(), QStringLiteral("0,01633"));
+        w.meCF1->setText(QStringLiteral("2,000"));
+        w.BitBtn2->click(); // Cancel: the stored values again
+        QCOMPARE(w.meCF1->displayText(), QStringLiteral("1,725"));
+        w.meCL->setText(QStringLiteral("0,02000"));
+        w.BitBtn1->click();
+        QVERIFY(!w.isVisible() && m_h->form().isEnabled());
+        QCOMPARE(m_h->settings.get(SettingsKeys::CLR1), 0.02);
+        // A linear capacitance of 0 refuses the detection, naming the window.
+        w.meCL->setText(QStringLiteral("0,00000"));
+        m_h->dialogs.clear();
+        ui()->BitBtn2->click();
+        QVERIFY(m_h->dialogs.lastMessage().contains(
+            QStringLiteral("Probe length calculation settings")));
+        QVERIFY(!progress().isVisible());
+        w.BitBtn3->click(); // factory settings, not stored
+        QCOMPARE(w.meCL->displayText(), QStringLiteral("0,01633"));
+    }
+};
+
+QTEST_MAIN(TstZeroSettingWindow)
+#include "tst_zero_setting_window.moc"
