@@ -91,4 +91,10 @@ inline constexpr int RangeEstimate = 216;     // "Range estimate"
 inline constexpr int MeasuringProgress = 218; // "Measuring progress"
 inline constexpr int ProbeLengthFailed = 362; // "Probe length measuring failed."
 inline constexpr int CheckProbe = 364;        // "Check probe connection!"
+
+// The output-scale pages.
+inline constexpr int ScaleEndBelowStart = 568; // "Value end of the scale must be greater than ..."
+inline constexpr int ModeRunning = 570;        // "Mode"
+inline constexpr int ModeSetup = 572;          // "Setup mode"
+inline constexpr int PowerOffNotice = 574;     // "Settings will take effect after the power is ..."
 } // namespace Txt

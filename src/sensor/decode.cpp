@@ -31,6 +31,14 @@ int floorWithin(double v, int lo, int hi)
     return int(f);
 }
 
+// An up-down position in hundredths from a single that holds a value of
+// hundredths: 2.1 is stored as 2.0999999, which floors to 209 and would be
+// written back as 2.09. The hundredth the sensor holds is the nearest one.
+int hundredthsWithin(float v)
+{
+    return floorWithin(double(v) * 100 + 1e-3, 0, 9999);
+}
+
 // Scale captions under the gauges, blanks placing the marks.
 // clang-format off
 constexpr const char *UserHScale = "-2.7%                             0%                                                                                        6.8%";
@@ -521,7 +529,7 @@ ReadFSMCalcParamResult ReadFSMCalcParam(const QByteArray &reply, int currentItem
         r.calcModeItem = r.mode;
 
     r.permix = floatAt(reply, 5, &r.permixInvalid);
-    r.udPermix = floorWithin(double(r.permix) * 100, 0, 9999);
+    r.udPermix = hundredthsWithin(r.permix);
     r.mePermix = fmt.format("%5.2f", r.permix);
 
     for (int i = 0; i <= FsmCoefHigh; ++i) {
@@ -533,7 +541,7 @@ ReadFSMCalcParamResult ReadFSMCalcParam(const QByteArray &reply, int currentItem
     const int j = r.calcModeItem ? *r.calcModeItem : currentItem;
     if (j >= 0 && j <= FsmCoefHigh) {
         const float c = r.coef[size_t(j)];
-        r.udZeroLen = floorWithin(double(c) * 100, 0, 9999);
+        r.udZeroLen = hundredthsWithin(c);
         r.meZeroLen = fmt.format("%7.4f", c);
     }
     return r;

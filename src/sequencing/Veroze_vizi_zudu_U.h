@@ -31,6 +31,7 @@
 //   status bar "StatusBar1"                           -> QStatusBar with one QLabel per panel,
 //       "StatusBar1_Panel0" … "StatusBar1_Panel3" (0: link state, 3: clock)
 
+#include "calibration/output_scale.h"
 #include "calibration/zero_search.h"
 #include "common/timer.h"
 #include "common/widgets.h"
@@ -54,6 +55,7 @@ class TForm7;
 class QLabel;
 class QActionGroup;
 class QSpinBox;
+class QToolButton;
 class QComboBox;
 struct IntKey;
 struct StringKey;
@@ -409,6 +411,16 @@ private:
     void meZeroLenKeyUp();
     void udPermixClick(UpDown::Button button);
     void mePermixKeyUp();
+    /// One end of the old page's scale set from a conversion; `source` (the
+    /// field the user edits) is left alone.
+    void setScaleEnd(bool start, const OutputScale::End &e, QWidget *source);
+    /// A unit field changed (unit 0 C, 1 N, 2 percent, 3 frequency): the track
+    /// bar follows C; with the focus, the other three units follow.
+    void scaleFieldChanged(bool start, int unit);
+    /// The full-scale switch: the mode byte written when start < end, else refused.
+    void fullScaleSwitch(QToolButton *pressed, bool russianMessage);
+    /// A firmware-8 switch: FsmAutoRef, the full mode byte, sent on the scale page.
+    void fsm8Switch();
     void TimerSETFSMOffsetTimer();
     void TimerSETFSMScaleTimer();
     void TimerWriteSetFSMCalcParamTimer();

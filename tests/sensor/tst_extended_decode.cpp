@@ -305,6 +305,9 @@ void TestExtendedDecode::calcParamPermix_data()
     QTest::addColumn<QString>("mePermix");
 
     QTest::newRow("1.5") << 1.5f << 150 << " 1,50";
+    // 2.1 as a single is 2.0999999: the up-down holds 210, not 209, so the
+    // value is written back unchanged.
+    QTest::newRow("2.1 stays 210") << 2.1f << 210 << " 2,10";
     QTest::newRow("negative stays at the up-down's minimum") << -2.0f << 0 << "-2,00";
     QTest::newRow("huge stays at the maximum") << 1e30f << 9999 << QString();
 }
