@@ -18,7 +18,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -83,6 +85,18 @@ private Q_SLOTS:
             QCOMPARE(sent.mid(0, chain.size()), chain);
             QCOMPARE(form.findChild<QLineEdit *>("meSN")->text(), QStringLiteral("123456"));
             QVERIFY(dialogs.shown().isEmpty());
+
+            // The general-parameters page writes its settings through the real
+            // port; the chain ends with the result message.
+            auto *pc = form.findChild<QTabWidget *>(QStringLiteral("PageControl"));
+            QWidget *general = pc->findChild<QWidget *>(QStringLiteral("TabSheet1"));
+            pc->setTabVisible(pc->indexOf(general), true);
+            pc->setCurrentWidget(general);
+            form.timer(QStringLiteral("TimerReadData"))->stop(); // as the identity does here
+            QTest::qWait(300);
+            form.findChild<QPushButton *>(QStringLiteral("bbNewAdres"))->click();
+            QTRY_COMPARE_WITH_TIMEOUT(
+                dialogs.messages(), QStringList{"Data recording is completed successfully "}, 5000);
             form.close();
         }
         sim.terminate();
