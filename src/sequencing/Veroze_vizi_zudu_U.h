@@ -51,6 +51,7 @@ class TForm5;
 class TForm9;
 class TForm6;
 struct ExportData;
+struct JobData;
 class TForm7;
 class QLabel;
 class QActionGroup;
@@ -490,5 +491,8 @@ private:
     void CalibrationWindowClosed();
     /// Empties the job page's customer, vehicle and installer texts (the lists stay).
     void clearJobTexts();
+    /// The job page's texts, and the same shown back after the "n.d." fill.
+    JobData jobData() const;
+    void showJobData(const JobData &job);
     TForm3 *m_wiredTerminal = nullptr;
 };

@@ -14,6 +14,7 @@
 #include "shell/settings_store.h"
 #include "tank/Diagram_Tarirovca_U.h"
 #include "tank/Protocol_Options_U.h"
+#include "tank/general_data.h"
 #include "tank/protocol_codec.h"
 
 #include <QComboBox>
@@ -191,6 +192,39 @@ bool TForm1::OpenProtocol(const QString &path)
 
 // ---- the job page
 
+JobData TForm1::jobData() const
+{
+    JobData j;
+    j.CompanyName = ui->edCompanyName->text();
+    j.Firma = ui->edFirma->text();
+    j.ProizvMashine = ui->cbProizvMashine->currentText();
+    j.TypeMashine = ui->cbTypeMashine->currentText();
+    j.NameMashine = ui->cbNameMashine->currentText();
+    j.Year = ui->cbYear->currentText();
+    j.NamberMashine = ui->edNamberMashine->text();
+    j.NameUser = ui->cbNameUser->currentText();
+    j.NambePlomb = ui->meNambePlomb->displayText();
+    j.edVDA = ui->edVDA->text();
+    j.edHBac = ui->edHBac->text();
+    j.UpDown5 = ui->UpDown5->position();
+    j.UpDown6 = ui->UpDown6->position();
+    return j;
+}
+
+void TForm1::showJobData(const JobData &j)
+{
+    ui->edCompanyName->setText(j.CompanyName);
+    ui->edFirma->setText(j.Firma);
+    ui->cbProizvMashine->setEditText(j.ProizvMashine);
+    ui->cbNameMashine->setEditText(j.NameMashine);
+    ui->cbYear->setEditText(j.Year);
+    ui->edNamberMashine->setText(j.NamberMashine);
+    ui->cbNameUser->setEditText(j.NameUser);
+    ui->meNambePlomb->setText(j.NambePlomb);
+    ui->edVDA->setText(j.edVDA);
+    ui->edHBac->setText(j.edHBac);
+}
+
 void TForm1::BitBtn4Click()
 {
     if (m_state.CurrentProtocolFile.isEmpty()) {
@@ -204,61 +238,29 @@ void TForm1::BitBtn4Click()
         return;
     }
     TimerReadData.setInterval(1000);
-
+    JobData job = jobData();
     // A text the protocol cannot hold is refused before anything is written.
-    QString bad;
-    for (const QString &t :
-         {ui->edCompanyName->text(), ui->edFirma->text(), ui->cbProizvMashine->currentText(),
-          ui->cbTypeMashine->currentText(), ui->cbNameMashine->currentText(),
-          ui->cbYear->currentText(), ui->edNamberMashine->text(), ui->cbNameUser->currentText(),
-          ui->meNambePlomb->displayText()})
-        bad += unencodableCharacters(t);
-    if (!bad.isEmpty()) {
-        m_dialogs->message(unencodableMessage(unencodableCharacters(bad), m_state.Lang),
-                           MsgIcon::Warning);
+    if (const QString bad = unencodableInJob(job); !bad.isEmpty()) {
+        m_dialogs->message(unencodableMessage(bad, m_state.Lang), MsgIcon::Warning);
         return;
     }
+    fillNotDefined(job);
+    showJobData(job);
+    job = jobData(); // the seal as its edit shows the fill
 
-    // Empty fields are stored as "n.d.".
-    const QString nd = QStringLiteral("n.d.");
-    for (QLineEdit *e : {ui->edCompanyName, ui->edFirma, ui->edNamberMashine})
-        if (e->text().isEmpty())
-            e->setText(nd);
-    for (QComboBox *c : {ui->cbProizvMashine, ui->cbNameMashine, ui->cbYear, ui->cbNameUser})
-        if (c->currentText().isEmpty())
-            c->setEditText(nd);
-    for (QLineEdit *e : {ui->edVDA, ui->edHBac})
-        if (e->text() == QLatin1String("0"))
-            e->setText(nd);
-    if (ui->meNambePlomb->displayText() == QLatin1String("000000"))
-        ui->meNambePlomb->setText(nd);
-
-    const TParamKV &p = m_state.sensor.SensorParam;
-    using V = UserOptionValue;
-    const std::vector<V> values = {
-        V::encoded("CompanyName", ui->edCompanyName->text()),
-        V::encoded("Firma", ui->edFirma->text()),
-        V::encoded("ProizvMashine", ui->cbProizvMashine->currentText()),
-        V::encoded("TypeMashine", ui->cbTypeMashine->currentText()),
-        V::encoded("NameMashine", ui->cbNameMashine->currentText()),
-        V::encoded("Year", ui->cbYear->currentText()),
-        V::encoded("NamberMashine", ui->edNamberMashine->text()),
-        V::integer("DownCodeCapacyty", ui->seUpVal->value()),
-        V::integer("UpCodeCapacyty", ui->seDownVal->value()),
-        V::integer("DownCodeCapacyty20", ui->seFSMOffset->value()),
-        V::integer("UpCodeCapacyty20", ui->seFSMScale->value()),
-        V::encoded("TypeProbe", ui->cbFMSCALCPARAM->currentText()),
-        V::plain("ZeroProbeLength", ui->meZeroLen->displayText()),
-        V::plain("PermixFuel", ui->mePermix->displayText()),
-        V::integer("Version_H", p.Version_H),
-        V::integer("Version_L", p.Version_L),
-        V::integer("UpDown2", ui->UpDown5->position()),
-        V::integer("UpDown3", ui->UpDown6->position()),
-        V::encoded("NameUser", ui->cbNameUser->currentText()),
-        V::encoded("NambePlomb", ui->meNambePlomb->displayText()),
-    };
-    const ProtocolStatus st = ProtocolFile(m_state.CurrentProtocolFile, m_state.Lang)
-                                  .writeGeneralData(values, true, &m_state.ProtocolData);
+    ScaleData scale;
+    scale.seUpVal = ui->seUpVal->value();
+    scale.seDownVal = ui->seDownVal->value();
+    scale.seFSMOffset = ui->seFSMOffset->value();
+    scale.seFSMScale = ui->seFSMScale->value();
+    scale.typeProbe = ui->cbFMSCALCPARAM->currentText();
+    scale.zeroProbeLength = ui->meZeroLen->displayText();
+    scale.permixFuel = ui->mePermix->displayText();
+    scale.versionH = m_state.sensor.SensorParam.Version_H;
+    scale.versionL = m_state.sensor.SensorParam.Version_L;
+    const ProtocolStatus st =
+        ProtocolFile(m_state.CurrentProtocolFile, m_state.Lang)
+            .writeGeneralData(generalDataValues(job, scale), true, &m_state.ProtocolData);
     if (!st.ok()) {
         m_dialogs->message(st.text, MsgIcon::Error);
         return;
@@ -282,19 +284,23 @@ void TForm1::bbOnChartClick()
         return;
     }
     ProtocolFile file(path, m_state.Lang);
-    std::vector<UserOptionValue> values;
-    using V = UserOptionValue;
-    if (!m_state.link.RestrictedCommands) {
+    const bool restricted = m_state.link.RestrictedCommands;
+    SensorData sensor;
+    sensor.flesh = ui->cbFlesh->currentText();
+    sensor.capdac = ui->meCAPDAC->text();
+    sensor.capoff = ui->meCAPOFF->text();
+    sensor.lengthProbe = ui->edLongDA->text();
+    sensor.sn = ui->meSN->displayText();
+    if (!restricted) {
         QString stored;
         (void)file.readText(QByteArrayLiteral("Flesh"), stored);
-        const QString current = ui->cbFlesh->currentText();
-        if (!stored.isEmpty() && stored != current && visibleTabIndex() == 1) {
+        if (!stored.isEmpty() && stored != sensor.flesh && visibleTabIndex() == 1) {
             TimerStart.stop();
             TimerReadData.stop();
             TimerReset.stop();
             const QChar r('\r');
             const MsgAnswer a = m_dialogs->message(
-                m_state.text(Txt::Attention) + r + m_state.text(Txt::ProbeDiffers1) + current +
+                m_state.text(Txt::Attention) + r + m_state.text(Txt::ProbeDiffers1) + sensor.flesh +
                     m_state.text(Txt::ProbeDiffers2) + stored + QLatin1Char('.') + r +
                     m_state.text(Txt::ProbeDiffers3) + r + m_state.text(Txt::ProbeDiffers4),
                 MsgIcon::Information, MsgButtons::YesNo);
@@ -302,24 +308,9 @@ void TForm1::bbOnChartClick()
             if (a != MsgAnswer::Yes)
                 return;
         }
-        values = {V::encoded("Flesh", current),
-                  V::plain("CAPDAC", ui->meCAPDAC->text()),
-                  V::plain("CAPOFF", ui->meCAPOFF->text()),
-                  V::encoded("CompanyName", ui->edCompanyName->text()),
-                  V::encoded("Firma", ui->edFirma->text()),
-                  V::encoded("ProizvMashine", ui->cbProizvMashine->currentText()),
-                  V::encoded("TypeMashine", ui->cbTypeMashine->currentText()),
-                  V::encoded("NameMashine", ui->cbNameMashine->currentText()),
-                  V::encoded("Year", ui->cbYear->currentText()),
-                  V::encoded("NamberMashine", ui->edNamberMashine->text()),
-                  V::integer("UpDown2", ui->UpDown5->position()),
-                  V::integer("UpDown3", ui->UpDown6->position()),
-                  V::plain("LengthProbe", ui->edLongDA->text()),
-                  V::encoded("NameUser", ui->cbNameUser->currentText()),
-                  V::encoded("NambePlomb", ui->meNambePlomb->displayText())};
     }
-    values.push_back(V::plain("SN", ui->meSN->displayText()));
-    const ProtocolStatus st = file.writeGeneralData(values, false);
+    const ProtocolStatus st =
+        file.writeGeneralData(calibrationStartValues(jobData(), sensor, restricted), false);
     if (!st.ok()) {
         m_dialogs->message(st.text, MsgIcon::Error);
         return;
