@@ -105,7 +105,10 @@ void TForm1::DispatchReply(const QByteArray &reply)
         break;
     case CommandTable.READ_CAL_DATA:
         READCALDATA();
-        if (major != 8) {
+        // The reference offsets serve the probe-length measurement. Put on the
+        // sensor after every re-read of the calibration page, they replaced
+        // the zero the installer had just found before it could be stored.
+        if (major != 8 && state().ProbeDetectActive) {
             WriteComand(currentAddress(), CommandTable.SET_CAPDAC_A,
                         QByteArray(1, char(quint8(state().sensor.RefZL_CAPDAC))));
             TimerContZL.start();

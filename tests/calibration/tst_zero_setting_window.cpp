@@ -63,8 +63,14 @@ private Q_SLOTS:
         QVERIFY(!ui()->cbAvtoCalibration->isChecked());
         const int c = m_h->sensor.capacitanceCode();
         QVERIFY2(std::abs(c - 10000) <= 15, qPrintable(QString::number(c)));
-        // The edits show what the sensor holds.
+        const int capdac = m_h->sensor.registers().capdac;
+        const int capoff = m_h->sensor.registers().capoff;
+        // The sensor is identified again; the zero found stays on the sensor
+        // (the page's re-read does not put the reference offsets on it) and
+        // the edits show it, ready for "Применить".
         m_h->clock.advance(3000);
+        QCOMPARE(int(m_h->sensor.registers().capdac), capdac);
+        QCOMPARE(int(m_h->sensor.registers().capoff), capoff);
         QCOMPARE(ui()->meCAPDAC->text().toInt(), int(m_h->sensor.registers().capdac));
         QCOMPARE(ui()->meCAPOFF->text().toInt(), int(m_h->sensor.registers().capoff));
     }
@@ -90,7 +96,7 @@ private Q_SLOTS:
     {
         begin();
         m_h->sensor.faults().refused = {CommandTable.SET_CAPDAC_A, CommandTable.SET_CAPOFF};
-        m_h->sensor.setFuelLitres(0);
+        m_h->sensor.setFuelLitres(90); // C far above the window, and it cannot move
         ui()->bbCalibration->click();
         int closedAt = -1;
         for (int t = 0; t < 60 && closedAt < 0; ++t) {
