@@ -11,9 +11,12 @@
 #include "ui_Veroze_vizi_zudu_U.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -228,6 +231,21 @@ private Q_SLOTS:
         m_h->dialogs.answerFile(m_dir + QStringLiteral("/good"));
         selection().findChild<QPushButton *>(QStringLiteral("BitBtn1"))->click();
         QCOMPARE(m_h->dialogs.lastMessage(), QStringLiteral("Error file name protocol"));
+    }
+
+    // The selection window and the progress window as an installer sees them.
+    void pictures()
+    {
+        begin();
+        create(QStringLiteral("first"));
+        ui()->BitBtn3->click();
+        selection().resize(476, 249);
+        QApplication::processEvents();
+        const QString dir = QStringLiteral(KV_SCREENSHOT_DIR);
+        QVERIFY(QDir().mkpath(dir));
+        QVERIFY(selection().grab().save(dir + QStringLiteral("/protocol_selection.png")));
+        selection().findChild<QPushButton *>(QStringLiteral("BitBtn3"))->click();
+        QVERIFY(m_h->form().isEnabled());
     }
 
     void restrictedSensorStoresOnlyTheSerial()
