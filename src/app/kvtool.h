@@ -18,6 +18,12 @@ enum KvtoolExit {
     kExitNoPort = 3,  ///< the serial port cannot be opened
 };
 
+struct ProtocolStatus;
+
+/// The exit status of a protocol that was read: kExitOk (its notes printed),
+/// or the refusal, damage or I/O failure told on `err` with its status.
+int protocolExit(const ProtocolStatus &st, QTextStream &err);
+
 struct KvtoolCommand {
     const char *name;
     const char *usage;   ///< arguments after the name, for --help

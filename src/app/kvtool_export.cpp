@@ -62,22 +62,10 @@ bool parse(const QStringList &args, const QStringList &known, bool texts, Args &
 
 int readProtocol(const QString &path, ExportData &data, QTextStream &err)
 {
-    const ProtocolStatus st = readExportData(path, data);
-    switch (st.fault) {
-    case ProtocolFault::None:
-        for (const QString &n : data.notes)
-            err << "note: " << n << '\n';
-        return kExitOk;
-    case ProtocolFault::NotProtocol:
-        err << QString(st.text).replace(QLatin1Char('\r'), QLatin1Char('\n')) << '\n';
-        return kExitNotProtocol;
-    case ProtocolFault::DamagedText:
-        err << "damaged value at key " << st.key << ": " << st.text << '\n';
-        return kExitDamaged;
-    default:
-        err << st.text << '\n';
-        return kExitIo;
-    }
+    ProtocolStatus st = readExportData(path, data);
+    if (st.ok())
+        st.notes = data.notes;
+    return protocolExit(st, err);
 }
 
 int written(const QString &error, const QString &path, QTextStream &out, QTextStream &err)

@@ -26,6 +26,25 @@ QString printable(const QString &s)
 
 } // namespace
 
+int protocolExit(const ProtocolStatus &st, QTextStream &err)
+{
+    switch (st.fault) {
+    case ProtocolFault::None:
+        for (const QString &n : st.notes)
+            err << "note: " << n << '\n';
+        return kExitOk;
+    case ProtocolFault::NotProtocol:
+        err << QString(st.text).replace(QLatin1Char('\r'), QLatin1Char('\n')) << '\n';
+        return kExitNotProtocol;
+    case ProtocolFault::DamagedText:
+        err << "damaged value at key " << st.key << ": " << st.text << '\n';
+        return kExitDamaged;
+    default:
+        err << st.text << '\n';
+        return kExitIo;
+    }
+}
+
 int kvtoolProtocol(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     QString file;
@@ -53,21 +72,8 @@ int kvtoolProtocol(const QStringList &args, QTextStream &out, QTextStream &err)
     PointsRead points;
     ProtocolFile pf(file, 0);
     const ProtocolStatus st = pf.open(*data, general, points);
-    switch (st.fault) {
-    case ProtocolFault::None:
-        break;
-    case ProtocolFault::NotProtocol:
-        err << QString(st.text).replace(QLatin1Char('\r'), QLatin1Char('\n')) << '\n';
-        return kExitNotProtocol;
-    case ProtocolFault::DamagedText:
-        err << "damaged value at key " << st.key << ": " << st.text << '\n';
-        return kExitDamaged;
-    default:
-        err << st.text << '\n';
-        return kExitIo;
-    }
-    for (const QString &n : st.notes)
-        err << "note: " << n << '\n';
+    if (const int rc = protocolExit(st, err); rc != kExitOk)
+        return rc;
 
     const NumberFormat nf(QLatin1Char(','));
     const auto &keys = Protocol::generalTextKeys();

@@ -1,27 +1,20 @@
 #include "calibration/inclinometer.h"
 
-#include <QtEndian>
+#include "calibration/output_scale.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace Inclinometer {
 
 QByteArray azimuthData(int position)
 {
-    const float a = float(std::clamp(position, 0, MaxPosition)) / 10.0f;
-    quint32 bits = 0;
-    std::memcpy(&bits, &a, sizeof bits);
-    QByteArray out(4, '\0');
-    qToLittleEndian(bits, out.data());
-    return out;
+    return OutputScale::singleData(float(std::clamp(position, 0, MaxPosition)) / 10.0f);
 }
 
 std::optional<int> positionFromText(const QString &text, const NumberFormat &nf)
 {
-    QString t = text;
-    t.replace(QLatin1Char(' '), QLatin1Char('0'));
-    const std::optional<double> v = nf.parse(t);
+    const std::optional<double> v = OutputScale::maskedNumber(text, nf);
     if (!v)
         return std::nullopt;
     const double tenths = std::floor(*v * 10 + 1e-9);

@@ -54,21 +54,25 @@ std::optional<QByteArray> wordData(int value)
     return d;
 }
 
+QByteArray singleData(float f)
+{
+    if (!std::isfinite(f))
+        f = 0.0f;
+    quint32 bits = 0;
+    std::memcpy(&bits, &f, sizeof bits);
+    QByteArray d;
+    for (int i = 0; i < 4; ++i)
+        d.append(char(quint8(bits >> (8 * i))));
+    return d;
+}
+
 QByteArray calcParamData(int probeType, int permixPosition, const std::array<float, 8> &coef)
 {
-    auto single = [](QByteArray &d, float f) {
-        if (!std::isfinite(f))
-            f = 0.0f;
-        quint32 bits = 0;
-        std::memcpy(&bits, &f, sizeof bits);
-        for (int i = 0; i < 4; ++i)
-            d.append(char(quint8(bits >> (8 * i))));
-    };
     QByteArray d;
     d.append(char(quint8(probeType)));
-    single(d, float(permixPosition) / 100.0f);
+    d += singleData(float(permixPosition) / 100.0f);
     for (float c : coef)
-        single(d, c);
+        d += singleData(c);
     return d;
 }
 

@@ -34,6 +34,9 @@ End fromFrequency(int hz, int nmax);
 /// value outside 0 … 65535, which is never sent.
 std::optional<QByteArray> wordData(int value);
 
+/// An IEEE 754 single, least significant byte first; a NaN or infinite value
+/// goes out as 0.
+QByteArray singleData(float value);
 /// The 37 bytes of SET_FSM_CALC_PARAM: the probe type, permix (udPermix / 100)
 /// and the eight zero-length capacitances, singles low byte first. A NaN or
 /// infinite value (a damaged read) goes out as 0.

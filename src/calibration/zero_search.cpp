@@ -36,7 +36,7 @@ ZeroSearchStep zeroSearchStep(ZeroSearchState &s, const ZeroSearchInput &in)
             r.sendCapdac = midpoint(s.dacLow, s.dacHigh);
             s.dacLowFound = true;
         }
-        if (m < t - w && s.dacLowFound && !r.sendCapdac) {
+        if (m < t - w && s.dacLowFound) {
             s.dacHigh = in.capdacField;
             r.sendCapdac = midpoint(s.dacLow, s.dacHigh);
         }

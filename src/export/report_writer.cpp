@@ -1,5 +1,7 @@
 #include "export/report_writer.h"
 
+#include "export/replace_file.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -9,11 +11,6 @@
 #include <QTextDocument>
 #include <QTextDocumentWriter>
 #include <QTextTable>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <unistd.h>
 
 namespace {
 
@@ -93,9 +90,7 @@ QString writeReport(const ReportContent &content, const QString &path)
 {
     const QFileInfo fi(path);
     const bool pdf = fi.suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
-    const QString tmp = fi.absolutePath() + QStringLiteral("/.") + fi.completeBaseName() +
-                        QStringLiteral(".tmp") + QString::number(qint64(::getpid())) +
-                        QLatin1Char('.') + fi.suffix();
+    const QString tmp = temporaryBeside(path);
     QTextDocument doc;
     QFont font = doc.defaultFont();
     font.setPointSize(12);
@@ -121,13 +116,7 @@ QString writeReport(const ReportContent &content, const QString &path)
         QFile::remove(tmp);
         return QStringLiteral("Unable to write to %1: %2").arg(path, why);
     }
-    if (std::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) != 0) {
-        const int err = errno;
-        QFile::remove(tmp);
-        return QStringLiteral("Unable to write to %1: %2")
-            .arg(path, QString::fromLocal8Bit(std::strerror(err)));
-    }
-    return QString();
+    return moveOver(tmp, path);
 }
 
 QRectF printedRect(const QSize &pixels, int dpi)

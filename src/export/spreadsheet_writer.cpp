@@ -1,19 +1,14 @@
 #include "export/spreadsheet_writer.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "export/replace_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <unistd.h>
+#include <QFile>
+
 #include <xlsxwriter.h>
 
 QString writeXlsx(const SheetContent &content, const QString &path)
 {
-    const QFileInfo fi(path);
-    const QString tmp = fi.absolutePath() + QStringLiteral("/.") + fi.fileName() +
-                        QStringLiteral(".tmp") + QString::number(qint64(::getpid()));
+    const QString tmp = temporaryBeside(path);
     const QByteArray tmpName = QFile::encodeName(tmp);
     lxw_workbook *wb = workbook_new(tmpName.constData());
     if (!wb)
@@ -44,10 +39,5 @@ QString writeXlsx(const SheetContent &content, const QString &path)
         return QStringLiteral("Unable to write to %1: %2")
             .arg(path, QString::fromLatin1(lxw_strerror(err)));
     }
-    if (std::rename(tmpName.constData(), QFile::encodeName(path).constData()) != 0) {
-        QFile::remove(tmp);
-        return QStringLiteral("Unable to write to %1: %2")
-            .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
-    }
-    return QString();
+    return moveOver(tmp, path);
 }

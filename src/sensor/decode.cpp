@@ -303,6 +303,36 @@ CapacitanceRegime capacitanceRegime(int probeClassIndex)
     return {10000, 50000, 1000, 15000};
 }
 
+GaugeLayout gaugeLayout(int probeClassIndex, int C)
+{
+    GaugeLayout gl{};
+    if (probeClassIndex == 6) {
+        gl.gauge1Width = 107;
+        gl.gauge1Max = 1600;
+        gl.gauge2Width = 289;
+        gl.gauge2Left = 125;
+        gl.gauge2Max = 4000;
+        gl.lbRuhProcLeft = 110;
+        gl.label4 = QString::fromLatin1(UserHScale);
+        gl.trackBar1Max = 26;
+        gl.gauge2Progress = C - 1600;
+    } else {
+        gl.gauge1Width = 264;
+        gl.gauge1Max = 10000;
+        gl.gauge2Width = 132;
+        gl.gauge2Left = 282;
+        gl.gauge2Max = 5000;
+        gl.lbRuhProcLeft = 262;
+        gl.label4 = QString::fromLatin1(StandardScale);
+        gl.trackBar1Max = 12;
+        gl.gauge2Progress = C - 10000;
+    }
+    // The gauges clamp their progress; done here so applying is a plain copy.
+    gl.gauge1Progress = qBound(0, C, gl.gauge1Max);
+    gl.gauge2Progress = qBound(0, gl.gauge2Progress, gl.gauge2Max);
+    return gl;
+}
+
 ReadDataResult ReadData(const QByteArray &reply, bool crcErrorOnEntry, int probeClassIndex,
                         const NumberFormat &fmt)
 {
@@ -367,31 +397,7 @@ ReadDataResult ReadData(const QByteArray &reply, bool crcErrorOnEntry, int probe
 
     r.edFreq = frequencyFromCode(C);
 
-    GaugeLayout &gl = r.gauges;
-    if (probeClassIndex == 6) {
-        gl.gauge1Width = 107;
-        gl.gauge1Max = 1600;
-        gl.gauge2Width = 289;
-        gl.gauge2Left = 125;
-        gl.gauge2Max = 4000;
-        gl.lbRuhProcLeft = 110;
-        gl.label4 = QString::fromLatin1(UserHScale);
-        gl.trackBar1Max = 26;
-        gl.gauge2Progress = C - 1600;
-    } else {
-        gl.gauge1Width = 264;
-        gl.gauge1Max = 10000;
-        gl.gauge2Width = 132;
-        gl.gauge2Left = 282;
-        gl.gauge2Max = 5000;
-        gl.lbRuhProcLeft = 262;
-        gl.label4 = QString::fromLatin1(StandardScale);
-        gl.trackBar1Max = 12;
-        gl.gauge2Progress = C - 10000;
-    }
-    // The gauges clamp their progress; done here so applying is a plain copy.
-    gl.gauge1Progress = qBound(0, C, gl.gauge1Max);
-    gl.gauge2Progress = qBound(0, gl.gauge2Progress, gl.gauge2Max);
+    r.gauges = gaugeLayout(probeClassIndex, C);
     return r;
 }
 

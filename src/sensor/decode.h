@@ -169,6 +169,9 @@ struct GaugeLayout {
     QString label4;
     int trackBar1Max;
 };
+/// The zero gauges' proportions for the probe class (item 6: the user H
+/// scale) with the progress of code C.
+GaugeLayout gaugeLayout(int probeClassIndex, int C);
 
 struct ReadDataResult {
     /// CrcError was set on entry: nothing at all happens.

@@ -65,6 +65,9 @@ class Scheduler;
 namespace Ui {
 class TForm1;
 }
+namespace decode {
+struct GaugeLayout;
+}
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -182,6 +185,8 @@ private:
     void ReadInclinometerData();
     void ReadREPMODE3();
     void ReadINCLLANADR();
+    /// The zero gauges in the proportions of a probe class.
+    void applyGaugeLayout(const decode::GaugeLayout &layout);
     /// Enables/shows the settings controls as the version and model rules decide.
     void applyWindowControls(const WindowControls &c);
     bool isCurrentPage(const QWidget *page) const;
@@ -358,6 +363,9 @@ private:
     void ZeroSearchComplete();
     /// TForm2 closed (Cancel, the attempt limit, the link loss): the abort handling.
     void Form2Close();
+    /// Sends SET_SOND_LEN (select) or SET_SOND_PAR (store) with the class code
+    /// of a cbFlesh item (7 - item; no item counts as item 0).
+    void sendProbeClass(quint8 command, int item);
     /// Sends CAPDAC or CAPOFF to the sensor (CAPOFF low byte first).
     void sendCapdac(int value);
     void sendCapoff(int value);

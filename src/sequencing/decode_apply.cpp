@@ -230,6 +230,21 @@ void TForm1::Connect()
 
 // ---- live data --------------------------------------------------------------
 
+void TForm1::applyGaugeLayout(const decode::GaugeLayout &g)
+{
+    // The gauge widths become the shares of the gauge row.
+    if (auto *row = findChild<QHBoxLayout *>(QStringLiteral("GaugeRow"))) {
+        row->setStretch(0, g.gauge1Width);
+        row->setStretch(1, g.gauge2Width);
+    }
+    ui->Gauge1->setMaximum(g.gauge1Max);
+    ui->Gauge2->setMaximum(g.gauge2Max);
+    ui->Label4->setText(g.label4);
+    ui->TrackBar1->setMaximum(g.trackBar1Max);
+    ui->Gauge1->setProgress(g.gauge1Progress);
+    ui->Gauge2->setProgress(g.gauge2Progress);
+}
+
 void TForm1::ReadData()
 {
     FrameLink &link = state().link;
@@ -269,18 +284,7 @@ void TForm1::ReadData()
 
     ui->edFreq->setText(QString::number(r.edFreq));
 
-    // The gauge widths become the shares of the gauge row.
-    const decode::GaugeLayout &g = r.gauges;
-    if (auto *row = findChild<QHBoxLayout *>(QStringLiteral("GaugeRow"))) {
-        row->setStretch(0, g.gauge1Width);
-        row->setStretch(1, g.gauge2Width);
-    }
-    ui->Gauge1->setMaximum(g.gauge1Max);
-    ui->Gauge2->setMaximum(g.gauge2Max);
-    ui->Label4->setText(g.label4);
-    ui->TrackBar1->setMaximum(g.trackBar1Max);
-    ui->Gauge1->setProgress(g.gauge1Progress);
-    ui->Gauge2->setProgress(g.gauge2Progress);
+    applyGaugeLayout(r.gauges);
 
     r.applyTo(state().sensor);
 }

@@ -11,6 +11,7 @@
 #include "calibration/probe_length.h"
 #include "common/dialogs.h"
 #include "common/lang_ids.h"
+#include "sensor/decode.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -30,12 +31,16 @@ void TForm1::wireProbeWindows()
         };
 }
 
+void TForm1::sendProbeClass(quint8 command, int item)
+{
+    WriteComand(currentAddress(), command, QByteArray(1, char(7 - std::max(0, item))));
+}
+
 void TForm1::cbFleshSelect()
 {
     TimerReadData.setInterval(2000);
     TimerReadData.stop();
-    const int item = ui->cbFlesh->currentIndex();
-    WriteComand(currentAddress(), CommandTable.SET_SOND_LEN, QByteArray(1, char(7 - item)));
+    sendProbeClass(CommandTable.SET_SOND_LEN, ui->cbFlesh->currentIndex());
     applyProbeClassControls(true);
     TimerReadData.start();
 }
@@ -46,20 +51,18 @@ void TForm1::cbFleshChange()
     TimerReadData.stop();
     TimerReset.stop();
     // The zero gauges take the proportions of the class typed.
-    const bool high = ui->cbFlesh->currentIndex() == 6;
-    ui->Gauge1->setMaximumWidth(high ? 107 : 100);
+    applyGaugeLayout(
+        decode::gaugeLayout(ui->cbFlesh->currentIndex(), m_state.sensor.SensorParam.Val_C));
 }
 
 void TForm1::bbSetSONDClick()
 {
-    WriteComand(currentAddress(), CommandTable.SET_SOND_PAR,
-                QByteArray(1, char(7 - std::max(0, ui->cbFlesh->currentIndex()))));
+    sendProbeClass(CommandTable.SET_SOND_PAR, ui->cbFlesh->currentIndex());
 }
 
 void TForm1::BitBtn1Click()
 {
-    WriteComand(currentAddress(), CommandTable.SET_SOND_LEN,
-                QByteArray(1, char(7 - std::max(0, ui->cbFlesh->currentIndex()))));
+    sendProbeClass(CommandTable.SET_SOND_LEN, ui->cbFlesh->currentIndex());
 }
 
 void TForm1::BitBtn2Click()
@@ -110,10 +113,6 @@ void TForm1::TimerControlZondTimer()
     activateWindow();
     TimerControlZond.stop();
     const int before = ui->cbFlesh->currentIndex();
-    auto sendClass = [this](int item) {
-        WriteComand(currentAddress(), CommandTable.SET_SOND_LEN,
-                    QByteArray(1, char(7 - std::max(0, item))));
-    };
     double length = 0;
     if (r.outcome == ProbeLength::Result::Outcome::Length) {
         length = r.length;
@@ -124,7 +123,7 @@ void TForm1::TimerControlZondTimer()
                             : m_state.text(Txt::ProbeLengthFailed) + QLatin1Char('\r') +
                                   m_state.text(Txt::CheckProbe));
         ui->edLongDA->clear();
-        sendClass(before);
+        sendProbeClass(CommandTable.SET_SOND_LEN, before);
     }
     m_state.ProbeDetectActive = false;
 
@@ -137,7 +136,7 @@ void TForm1::TimerControlZondTimer()
         if (p.userClass) {
             m_dialogs->show(head + m_state.text(p.item == 7 ? Txt::SetUserL : Txt::SetUserH));
             ui->cbFlesh->setCurrentIndex(p.item);
-            sendClass(p.item);
+            sendProbeClass(CommandTable.SET_SOND_LEN, p.item);
             TimerSETCAPSET.start();
         } else {
             // Items 5 … 0 are the classes 260 … 710, asked as 192 … 202.
@@ -146,9 +145,9 @@ void TForm1::TimerControlZondTimer()
                                                    MsgIcon::Information, MsgButtons::YesNo);
             if (a == MsgAnswer::Yes) {
                 ui->cbFlesh->setCurrentIndex(p.item);
-                sendClass(p.item);
+                sendProbeClass(CommandTable.SET_SOND_LEN, p.item);
             } else {
-                sendClass(before);
+                sendProbeClass(CommandTable.SET_SOND_LEN, before);
             }
         }
     }

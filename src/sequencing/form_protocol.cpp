@@ -269,8 +269,7 @@ void TForm1::BitBtn4Click()
     if (!m_state.link.RestrictedCommands) {
         // The probe class goes to the sensor first: code 7 - item ("Пользов L" 0).
         TimerReadData.setInterval(2000);
-        WriteComand(currentAddress(), CommandTable.SET_SOND_LEN,
-                    QByteArray(1, char(7 - std::max(0, ui->cbFlesh->currentIndex()))));
+        sendProbeClass(CommandTable.SET_SOND_LEN, ui->cbFlesh->currentIndex());
     }
     bbOnChartClick();
 }

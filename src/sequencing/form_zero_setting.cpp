@@ -7,6 +7,7 @@
 #include "ui_Veroze_vizi_zudu_U.h"
 
 #include "calibration/Load_U.h"
+#include "calibration/output_scale.h"
 #include "common/dialogs.h"
 #include "common/lang_ids.h"
 
@@ -31,11 +32,8 @@ void TForm1::sendCapdac(int value)
 
 void TForm1::sendCapoff(int value)
 {
-    const int v = qBound(0, value, 65535);
-    QByteArray d;
-    d.append(char(quint8(v & 0xFF)));
-    d.append(char(quint8(v >> 8)));
-    WriteComand(currentAddress(), CommandTable.SET_CAPOFF, d);
+    WriteComand(currentAddress(), CommandTable.SET_CAPOFF,
+                *OutputScale::wordData(qBound(0, value, 65535)));
 }
 
 void TForm1::bbCalibrationClick()

@@ -228,6 +228,27 @@ void Recording::pauseClicked(bool down)
     reload();
 }
 
+void Recording::showPoints(const PointsRead &read)
+{
+    m_curve.clear();
+    m_curve.reserve(int(read.points.size()));
+    ++m_curveGeneration;
+    m_markers.clear();
+    m_rows.clear();
+    m_rows.reserve(int(read.points.size()));
+    m_cursor.reset();
+    for (const StoredPoint &p : read.points) {
+        if (p.isUserSave())
+            m_markers.append(
+                {double(p.Time), p.FilterN, markerLabel(p.FilterN, p.liter, m_lang), p.index});
+        m_curve.append(QPointF(double(p.Time), double(p.FilterN)));
+        m_rows.append({p.Time, p.FilterN, p.index});
+    }
+    // The last row is the selected one.
+    m_currentRow = int(m_rows.size()) - 1;
+    m_selected = m_rows.isEmpty() ? -1 : m_rows.back().index;
+}
+
 bool Recording::reload()
 {
     PointsRead read;
@@ -237,26 +258,11 @@ bool Recording::reload()
             m_dialogs->message(st.text, MsgIcon::Error);
         return false;
     }
-    m_curve.clear();
-    m_curve.reserve(int(read.points.size()));
-    ++m_curveGeneration;
-    m_markers.clear();
-    m_rows.clear();
-    m_rows.reserve(int(read.points.size()));
-    m_cursor.reset();
+    showPoints(read);
     m_pointCounter = std::max<qint32>(read.stopPoint, 0);
-    for (const StoredPoint &p : read.points) {
-        if (p.isUserSave())
-            m_markers.append(
-                {double(p.Time), p.FilterN, markerLabel(p.FilterN, p.liter, m_lang), p.index});
-        m_curve.append(QPointF(double(p.Time), double(p.FilterN)));
-        m_rows.append({p.Time, p.FilterN, p.index});
-        if (p.index == read.stopPoint)
-            m_recordTime = p.Time;
-    }
+    if (!read.points.empty() && read.points.back().index == read.stopPoint)
+        m_recordTime = read.points.back().Time;
     m_cursorTime = m_recordTime;
-    m_currentRow = int(m_rows.size()) - 1;
-    m_selected = m_rows.isEmpty() ? -1 : m_rows.back().index;
     showWhole();
     // The next point follows the last stored one.
     if (read.stopPoint >= 0)
@@ -266,18 +272,7 @@ bool Recording::reload()
 
 void Recording::loadOpened(const PointsRead &read, const OpenedCounters &c)
 {
-    m_curve.clear();
-    ++m_curveGeneration;
-    m_markers.clear();
-    m_rows.clear();
-    m_cursor.reset();
-    for (const StoredPoint &p : read.points) {
-        if (p.isUserSave())
-            m_markers.append(
-                {double(p.Time), p.FilterN, markerLabel(p.FilterN, p.liter, m_lang), p.index});
-        m_curve.append(QPointF(double(p.Time), double(p.FilterN)));
-        m_rows.append({p.Time, p.FilterN, p.index});
-    }
+    showPoints(read);
     m_mode = Mode::Idle;
     m_pointCounter = c.pointCounter;
     m_recordTime = c.recordTime;
@@ -292,8 +287,6 @@ void Recording::loadOpened(const PointsRead &read, const OpenedCounters &c)
     } else {
         setLiterText(kZeroLitres);
     }
-    m_currentRow = int(m_rows.size()) - 1;
-    m_selected = m_rows.isEmpty() ? -1 : m_rows.back().index;
     setAxis(0, double(m_recordTime));
 }
 

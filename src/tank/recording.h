@@ -177,6 +177,8 @@ private:
     void setLiterText(const QString &text);
     void setAxis(double min, double max);
     void addRow(qint64 time, qint32 n, int index);
+    /// Curve, markers and list from the usable points; the last row selected.
+    void showPoints(const PointsRead &read);
     QString overflowText() const;
 
     Dialogs *m_dialogs;
