@@ -68,9 +68,28 @@ void UpDown::setPosition(int v)
 
 void UpDown::setBuddy(QLineEdit *edit)
 {
-    m_buddy = edit;
     if (m_buddy)
-        m_buddy->setText(QString::number(m_position));
+        disconnect(m_buddy, nullptr, this, nullptr);
+    m_buddy = edit;
+    if (!m_buddy)
+        return;
+    m_buddy->setText(QString::number(m_position));
+    // A typed number is the position at once (the text is left as typed).
+    connect(m_buddy, &QLineEdit::textEdited, this, [this] {
+        const int p = buddyPosition();
+        if (p == m_position)
+            return;
+        m_position = p;
+        Q_EMIT positionChanged(m_position);
+    });
+    // A number beyond the range shows the position it was kept to once the
+    // field is left, so the field never shows what is not stored.
+    connect(m_buddy, &QLineEdit::editingFinished, this, [this] {
+        bool ok = false;
+        (void)m_buddy->text().trimmed().toLongLong(&ok);
+        if (ok && m_buddy->text() != QString::number(m_position))
+            m_buddy->setText(QString::number(m_position));
+    });
 }
 
 int UpDown::buddyPosition() const

@@ -215,7 +215,10 @@ ReadSNResult ReadSN(const QByteArray &reply, const SensorState &state)
     r.mainWindowHeight = 590;
 
     r.sensorChanged = r.edVersionPo != sp.Version || r.edType != sp.Model;
-    r.clearProtocolFile = r.sensorChanged;
+    // The first identification after start is no change of sensor for the
+    // protocol: one named on the command line stays open.
+    const bool firstIdentification = sp.Version.isEmpty() && sp.Model.isEmpty();
+    r.clearProtocolFile = r.sensorChanged && !firstIdentification;
     if (r.sensorChanged)
         for (const char *tab : SensorChangeHiddenTabs)
             r.tabsToHide << QString::fromLatin1(tab);

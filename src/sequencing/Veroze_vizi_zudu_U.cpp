@@ -387,6 +387,9 @@ void TForm1::connectHandlers()
 
     // protocol data page
     onClick(ui->BitBtn4, &TForm1::BitBtn4Click);
+    // The tank volume and height: typing sets the position, the arrows the text.
+    ui->UpDown5->setBuddy(ui->edVDA);
+    ui->UpDown6->setBuddy(ui->edHBac);
     ui->cbNameUser->lineEdit()->installEventFilter(this);
     ui->cbNameMashine->lineEdit()->installEventFilter(this);
 

@@ -55,6 +55,19 @@ void TForm1::wireCalibrationWindow()
     host.calibrationClosed = [this] { CalibrationWindowClosed(); };
     host.exportSpreadsheet = [this] { N6Click(); };
     host.protocolClosed = [this] { m_state.CurrentProtocolFile.clear(); };
+    host.tankVolume = [this] { return ui->UpDown5->position(); };
+    host.reopen = [this] {
+        // The open protocol becomes entry 0 of the recent list and is opened
+        // again, so the calibration table, the counters and the fields follow
+        // the changed file. The pages stay as the calibration left them.
+        if (!m_windows.protocols || m_state.CurrentProtocolFile.isEmpty())
+            return;
+        const bool settingsPage = ui->TabSheet1->isEnabled();
+        const bool calibrationPage = ui->TabSheet2->isEnabled();
+        m_windows.protocols->openAsFirstEntry(m_state.CurrentProtocolFile);
+        ui->TabSheet1->setEnabled(settingsPage);
+        ui->TabSheet2->setEnabled(calibrationPage);
+    };
     w->setHost(std::move(host));
 }
 
@@ -89,8 +102,11 @@ void TForm1::N14Click()
 {
     if (!m_windows.protocols)
         return;
-    if (m_windows.calibration)
-        m_windows.calibration->hide();
+    // A calibration window still up is closed the way its close box does it
+    // (no end pair; the pages come back, the recording stops), so neither a
+    // hidden recording nor disabled pages outlive the change of protocol.
+    if (m_windows.calibration && m_windows.calibration->isVisible())
+        m_windows.calibration->close();
     m_windows.protocols->Open(this);
     COM2Click();
 }
@@ -239,8 +255,11 @@ void TForm1::BitBtn4Click()
     }
     TimerReadData.setInterval(1000);
     JobData job = jobData();
-    // A text the protocol cannot hold is refused before anything is written.
-    if (const QString bad = unencodableInJob(job); !bad.isEmpty()) {
+    // A text the protocol cannot hold is refused before anything is written:
+    // the job's, the probe type's and the probe variant's.
+    if (const QString bad = unencodableInJob(
+            job, {ui->cbFMSCALCPARAM->currentText(), ui->cbFlesh->currentText()});
+        !bad.isEmpty()) {
         m_dialogs->message(unencodableMessage(bad, m_state.Lang), MsgIcon::Warning);
         return;
     }
@@ -291,6 +310,11 @@ void TForm1::bbOnChartClick()
     sensor.lengthProbe = ui->edLongDA->text();
     sensor.sn = ui->meSN->displayText();
     if (!restricted) {
+        // The probe variant goes into the protocol: refused if it cannot be stored.
+        if (const QString bad = unencodableCharacters(sensor.flesh); !bad.isEmpty()) {
+            m_dialogs->message(unencodableMessage(bad, m_state.Lang), MsgIcon::Warning);
+            return;
+        }
         QString stored;
         (void)file.readText(QByteArrayLiteral("Flesh"), stored);
         if (!stored.isEmpty() && stored != sensor.flesh && visibleTabIndex() == 1) {

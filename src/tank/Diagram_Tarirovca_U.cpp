@@ -14,6 +14,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
+#include <QHideEvent>
 #include <QFrame>
 #include <QGraphicsSimpleTextItem>
 #include <QGridLayout>
@@ -37,6 +38,7 @@ namespace {
 constexpr int kMinWidth = 812;
 const QColor kAreaColour(233, 191, 105);
 const QColor kActive(200, 30, 30);
+const QColor kBeyondVolume(245, 245, 156);
 
 // The glyph of a transport button, drawn once: play triangle, pause bars,
 // stop square, record dot and the navigation arrows; the active variant (the
@@ -427,7 +429,7 @@ void TForm5::showViewOnly(const QString &protocolPath)
     Panel1->hide();
     for (QAction *a : {Play1, Pause1, Rec1})
         a->setEnabled(false);
-    m_rec.reload();
+    // What the last opening or pause reload loaded; the counter stays where it is.
     refresh();
     if (m_host.setMainEnabled)
         m_host.setMainEnabled(false);
@@ -442,6 +444,7 @@ bool TForm5::viewOnly() const
 
 void TForm5::loadProtocol(const QString &path, const PointsRead &points)
 {
+    closePointWindows();
     m_rec.setProtocol(path);
     m_rec.loadOpened(points, countersAfterOpening(points));
     refresh();
@@ -449,6 +452,7 @@ void TForm5::loadProtocol(const QString &path, const PointsRead &points)
 
 void TForm5::startNewProtocol(const QString &path)
 {
+    closePointWindows();
     m_rec.setProtocol(path);
     m_rec.startNew();
     refresh();
@@ -500,6 +504,16 @@ void TForm5::sbRecClick()
 
 void TForm5::sbStopClick()
 {
+    if (sbStop->isChecked()) {
+        // While the question is open only Stop shows down.
+        const QSignalBlocker b1(sbPlay), b2(sbPause);
+        sbPlay->setChecked(false);
+        sbPause->setChecked(false);
+        setImage(sbPlay, QStringLiteral("SBPLAY"));
+        setImage(sbPause, QStringLiteral("SBPAUSE"));
+        setImage(sbStop, QStringLiteral("SBSTOPR"));
+        sbRec->setEnabled(false);
+    }
     const bool ended = m_rec.stopClicked(sbStop->isChecked(), sample());
     refresh();
     if (ended)
@@ -593,7 +607,7 @@ void TForm5::Series1Click(const QPointF &point)
 {
     if (m_rec.playDown())
         return;
-    if (const std::optional<int> index = m_rec.rowAtTime(point.x())) {
+    if (const std::optional<int> index = m_rec.pointNearestTime(point.x())) {
         m_rec.select(*index);
         refresh();
     }
@@ -617,8 +631,14 @@ void TForm5::pauseReload()
 {
     sbPause->setChecked(true);
     sbPauseClick();
+}
+
+void TForm5::reopen()
+{
     if (m_host.reopen)
         m_host.reopen();
+    m_rec.reopened();
+    refresh();
 }
 
 void TForm5::N3Click()
@@ -645,6 +665,7 @@ void TForm5::N3Click()
 void TForm5::N5Click()
 {
     m_editedPoint = m_rec.selectedPoint();
+    m_editedProtocol = m_rec.protocol();
     PointKeys keys;
     if (m_editedPoint >= 0)
         (void)ProtocolFile(m_rec.protocol(), m_lang).readPoint(m_editedPoint, QString(), keys);
@@ -658,6 +679,9 @@ void TForm5::N5Click()
 
 void TForm5::correctLitres(const QString &text)
 {
+    // A correction opened on another protocol never writes into this one.
+    if (m_editedProtocol != m_rec.protocol() || !m_form15->isVisible())
+        return;
     const double v = NumberFormat(QLatin1Char(',')).parse(text.trimmed()).value_or(0);
     const double d = v - m_editedPointLitres;
     const MsgAnswer a = m_dialogs->message(PointEditing::correctionQuestion(d, m_lang),
@@ -680,8 +704,7 @@ void TForm5::correctLitres(const QString &text)
         m_dialogs->message(st.text, MsgIcon::Warning);
     if (a != MsgAnswer::Cancel)
         pauseReload();
-    else if (m_host.reopen)
-        m_host.reopen();
+    reopen();
 }
 
 void TForm5::N7Click()
@@ -701,9 +724,8 @@ void TForm5::N7Click()
         if (!st.ok())
             m_dialogs->message(st.text, MsgIcon::Warning);
         pauseReload();
-    } else if (m_host.reopen) {
-        m_host.reopen();
     }
+    reopen();
 }
 
 // ---- closing
@@ -712,6 +734,21 @@ void TForm5::closeEvent(QCloseEvent *event)
 {
     FormClose();
     event->accept();
+}
+
+void TForm5::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (!event->spontaneous())
+        closePointWindows();
+}
+
+void TForm5::closePointWindows()
+{
+    if (m_form8->isVisible())
+        m_form8->close();
+    if (m_form15->isVisible())
+        m_form15->reject();
 }
 
 void TForm5::resizeEvent(QResizeEvent *event)
@@ -783,6 +820,16 @@ void TForm5::refresh()
     UpDown1->setPosition(r.incremPosition());
     meliter->setText(r.literText());
     UpDown2->setPosition(r.literPosition());
+    // Pale yellow once the next value passes the tank's volume.
+    const int volume = m_host.tankVolume ? m_host.tankVolume() : 0;
+    const bool beyond = volume > 0 && r.literPosition() > volume;
+    if (meliter->property("beyondVolume").toBool() != beyond) {
+        meliter->setProperty("beyondVolume", beyond);
+        QPalette pal = palette();
+        if (beyond)
+            pal.setColor(QPalette::Base, kBeyondVolume);
+        meliter->setPalette(pal);
+    }
     lbNN->setText(r.levelText());
     N4->setEnabled(r.view() == Recording::View::Point);
     N1->setEnabled(r.view() == Recording::View::Whole);

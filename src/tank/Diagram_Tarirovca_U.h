@@ -67,6 +67,9 @@ public:
         std::function<void()> protocolClosed;
         /// The re-opening of the protocol after a correction or deletion.
         std::function<void()> reopen;
+        /// The tank volume of the job in litres (0: not entered): a next value
+        /// beyond it is marked.
+        std::function<int()> tankVolume;
     };
 
     TForm5(Dialogs *dialogs, SettingsStore *settings, QWidget *parent = nullptr);
@@ -115,7 +118,7 @@ public:
     void ValueListEditorSelectCell(int row);
     /// A marker clicked: its point, by the marker's stored index.
     void Series2Click(const QPointF &point);
-    /// The curve clicked: the row with exactly that time, if any.
+    /// The curve clicked: the stored point nearest to where the mouse landed.
     void Series1Click(const QPointF &point);
     void N1Click();
     void N3Click();
@@ -133,6 +136,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -141,6 +145,11 @@ private:
     void refreshChart();
     void placeLabels();
     void pauseReload();
+    /// The point-properties and fuel-level windows closed: they belong to the
+    /// protocol and the window they were opened on.
+    void closePointWindows();
+    /// The open protocol opened again after a change; the window stays paused.
+    void reopen();
     void FormClose();
     Recording::Sample sample() const;
     QString t(int id) const;
@@ -154,6 +163,7 @@ private:
     bool m_calibration = false; // shown for a calibration (not view-only) since the last close
     double m_editedPointLitres = 0;
     int m_editedPoint = -1;
+    QString m_editedProtocol; // the protocol the correction was opened on
 
     // controls
     QToolButton *sbSpeedDown, *sbDown, *sbUp, *sbSpeedUp;

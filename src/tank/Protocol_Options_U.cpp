@@ -3,6 +3,7 @@
 #include "common/dialogs.h"
 #include "shell/settings_store.h"
 
+#include <QCloseEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -76,8 +77,8 @@ void TForm6::FormCreate()
 
 void TForm6::showEntries()
 {
-    const int keep =
-        tvAdres->currentItem() ? tvAdres->indexOfTopLevelItem(tvAdres->currentItem()) : -1;
+    const QList<QTreeWidgetItem *> selected = tvAdres->selectedItems();
+    const int keep = selected.isEmpty() ? -1 : tvAdres->indexOfTopLevelItem(selected.front());
     tvAdres->clear();
     for (const QString &e : m_recent.entries())
         tvAdres->addTopLevelItem(new QTreeWidgetItem(QStringList{e}));
@@ -137,9 +138,11 @@ bool TForm6::openPath(const QString &path)
 
 void TForm6::BitBtn2Click()
 {
-    QTreeWidgetItem *item = tvAdres->currentItem();
-    if (item)
-        openPath(item->text(0));
+    // The selected entry only: the tree has a current item as soon as it had
+    // the focus, without the installer choosing anything.
+    const QList<QTreeWidgetItem *> chosen = tvAdres->selectedItems();
+    if (!chosen.isEmpty())
+        openPath(chosen.front()->text(0));
 }
 
 void TForm6::SpeedButton1Click()
@@ -149,11 +152,12 @@ void TForm6::SpeedButton1Click()
         openPath(path);
 }
 
-void TForm6::openFromCommandLine(const QString &path)
+void TForm6::openAsFirstEntry(const QString &path)
 {
     m_recent.setEntry(0, path);
     showEntries();
     tvAdres->setCurrentItem(tvAdres->topLevelItem(0));
+    tvAdres->topLevelItem(0)->setSelected(true);
     BitBtn2Click();
 }
 
@@ -162,6 +166,13 @@ void TForm6::BitBtn3Click()
     hide();
     if (m_host.cancelled)
         m_host.cancelled();
+}
+
+void TForm6::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    if (isVisible())
+        BitBtn3Click();
 }
 
 void TForm6::closeWindow()

@@ -51,7 +51,14 @@ public:
     void BitBtn3Click();      ///< cancel
     void SpeedButton1Click(); ///< open through the file dialog
     /// The protocol named on the command line: entry 0, selected, opened.
-    void openFromCommandLine(const QString &path);
+    void openFromCommandLine(const QString &path) { openAsFirstEntry(path); }
+    /// Entry 0 takes `path`, is selected and opened (the command line, and the
+    /// re-opening of the open protocol after a point was corrected or deleted).
+    void openAsFirstEntry(const QString &path);
+
+protected:
+    /// Closed by the window system (Alt+F4): the same as Cancel.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void FormCreate();

@@ -20,13 +20,13 @@ void fillNotDefined(JobData &j)
         j.NambePlomb = kNotDefined;
 }
 
-QString unencodableInJob(const JobData &j)
+QString unencodableInJob(const JobData &j, const QStringList &more)
 {
     QString all;
     for (const QString *t : {&j.CompanyName, &j.Firma, &j.ProizvMashine, &j.TypeMashine,
                              &j.NameMashine, &j.Year, &j.NamberMashine, &j.NameUser, &j.NambePlomb})
         all += *t;
-    return unencodableCharacters(all);
+    return unencodableCharacters(all + more.join(QString()));
 }
 
 std::vector<UserOptionValue> generalDataValues(const JobData &j, const ScaleData &s)

@@ -7,6 +7,7 @@
 #include "tank/protocol_file.h"
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 /// The texts of the protocol-data page.
@@ -22,9 +23,10 @@ struct JobData {
 /// edits too when they read "0"; the seal when its edit text is "000000".
 void fillNotDefined(JobData &job);
 
-/// The characters of the job's texts that the protocol encoding cannot hold
-/// (each once); empty when everything can be stored.
-QString unencodableInJob(const JobData &job);
+/// The characters of the job's texts, and of `more` (the probe variant and the
+/// probe type that go into the protocol with them), that the protocol encoding
+/// cannot hold (each once); empty when everything can be stored.
+QString unencodableInJob(const JobData &job, const QStringList &more = {});
 
 /// What "Далее" stores besides the job: the scale page and the firmware.
 struct ScaleData {

@@ -149,13 +149,12 @@ PointsRead readPointsFrom(const IniFile &ini, QStringList *notes)
 {
     PointsRead r;
     r.stopPoint = stopPointOf(ini);
-    std::vector<int> visit = storedIndices(ini, r.stopPoint);
-    // Point 0 is read even when nothing of it is stored: a protocol without
-    // points shows one point with the defaults.
-    if (r.stopPoint >= 0 && (visit.empty() || visit.front() != 0))
-        visit.insert(visit.begin(), 0);
+    // Only stored points are read: a protocol without points has none, not a
+    // default point 0 that nobody recorded.
+    const std::vector<int> visit = storedIndices(ini, r.stopPoint);
     r.lastIndex = visit.empty() ? -1 : visit.back();
-    if (r.lastIndex < r.stopPoint && notes)
+    // (A protocol without points has no Stop_Point to speak of.)
+    if (r.lastIndex < r.stopPoint && (r.lastIndex >= 0 || r.stopPoint > 0) && notes)
         notes->append(QStringLiteral("Stop_Point %1 names points that are not stored; points "
                                      "after %2 are not read.")
                           .arg(r.stopPoint)
@@ -248,6 +247,23 @@ ProtocolStatus badArgument(const QString &text)
     ProtocolStatus st;
     st.fault = ProtocolFault::BadArgument;
     st.text = text;
+    return st;
+}
+
+// A Stop_Point beyond the highest index is damage: no counter could go on from it.
+ProtocolStatus damagedStopPoint(const QString &path, qint32 stop, int lang)
+{
+    ProtocolStatus st;
+    st.fault = ProtocolFault::DamagedText;
+    st.key = QString::fromLatin1(Protocol::kStopPoint);
+    st.text = lang == 1 ? QStringLiteral("Значение \"Stop_Point\" = %1 в протоколе %2 повреждено. "
+                                         "Чтение протокола остановлено.")
+                              .arg(stop)
+                              .arg(path)
+                        : QStringLiteral("The value \"Stop_Point\" = %1 in the protocol %2 is "
+                                         "damaged. Reading of the protocol stopped.")
+                              .arg(stop)
+                              .arg(path);
     return st;
 }
 
@@ -456,6 +472,8 @@ ProtocolStatus ProtocolFile::readPoints(PointsRead &out)
         return st;
     if (!isProtocolFile(ini))
         return refusal();
+    if (const qint32 stop = stopPointOf(ini); stop > Protocol::kHighestIndex)
+        return damagedStopPoint(m_path, stop, m_lang);
     out = readPointsFrom(ini, &st.notes);
     return st;
 }
@@ -468,6 +486,8 @@ ProtocolStatus ProtocolFile::open(TDateProtokol &data, GeneralData &general, Poi
         return st;
     if (!isProtocolFile(ini))
         return refusal();
+    if (const qint32 stop = stopPointOf(ini); stop > Protocol::kHighestIndex)
+        return damagedStopPoint(m_path, stop, m_lang);
     // Built aside and taken over whole: a file that fails half-way (a damaged
     // text) leaves the record of the protocol that is open as it was.
     auto fresh = std::make_unique<TDateProtokol>(data);
@@ -516,9 +536,17 @@ ProtocolStatus ProtocolFile::readText(const QByteArray &key, QString &out)
 ProtocolStatus ProtocolFile::writePoints(const std::vector<std::pair<int, PointKeys>> &points)
 {
     for (const auto &p : points)
-        if (p.first < 0)
+        if (p.first < 0 || p.first > Protocol::kHighestIndex)
             return badArgument(
-                QStringLiteral("A point index cannot be negative (%1).").arg(p.first));
+                m_lang == 1
+                    ? QStringLiteral("Точку %1 нельзя записать в протокол: номер вне допустимых "
+                                     "пределов 0..%2.")
+                          .arg(p.first)
+                          .arg(Protocol::kHighestIndex)
+                    : QStringLiteral("Point %1 cannot be written to the protocol: the index is "
+                                     "outside 0..%2.")
+                          .arg(p.first)
+                          .arg(Protocol::kHighestIndex));
     IniFile ini(m_path);
     ProtocolStatus st = loadFor(ini, true);
     if (!st.ok())
@@ -638,9 +666,10 @@ ProtocolStatus ProtocolFile::addLitres(int from, double delta)
     ProtocolStatus st = loadFor(ini, true);
     if (!st.ok())
         return st;
-    if (from < 0)
-        return noPoint(from, m_lang);
     const std::vector<int> stored = storedIndices(ini, stopPointOf(ini));
+    // From a point that is not stored nothing changes (not the points after it either).
+    if (from < 0 || !isStored(stored, from))
+        return noPoint(from, m_lang);
     for (auto it = std::lower_bound(stored.begin(), stored.end(), from); it != stored.end(); ++it) {
         const QByteArray key = pointKey(4, *it);
         const double v = ini.readFloat(Protocol::kProtocolDate, key, -1);

@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -24,6 +25,9 @@ inline const QByteArray kStopPoint = QByteArrayLiteral("Stop_Point");
 constexpr int kVersion = 100;
 /// Highest point index the calibration table holds.
 constexpr int kTableLast = 10000;
+/// Highest point index a protocol may hold: the counter behind it and a level
+/// step's second point still fit 32 bits.
+constexpr qint32 kHighestIndex = 2147483647 - 2;
 
 inline const QString kUserSave = QStringLiteral("User Save");
 inline const QString kAutoSave = QStringLiteral("Auto Save");
@@ -109,10 +113,19 @@ struct StoredPoint {
 struct PointsRead {
     qint32 stopPoint = 0; ///< "Stop_Point" as stored (0 when absent)
     int lastIndex = -1;   ///< last index read (below stopPoint when that names absent points)
-    /// Reading visits point 0 and the indices up to stopPoint of which a key is
-    /// stored; the indices of a gap are not invented as default points.
+    /// Reading visits the indices up to stopPoint of which a key is stored; the
+    /// indices of a gap (and a point 0 of a protocol without points) are not
+    /// invented as default points.
     std::vector<StoredPoint> points; ///< usable points, ascending index
     std::vector<int> skipped;        ///< indices whose Time, FilterN or liter did not convert
+
+    /// The index behind the last stored point (0 when none is stored): where a
+    /// point goes without replacing anything stored.
+    qint32 nextIndex() const
+    {
+        const int last = std::max(lastIndex, points.empty() ? -1 : points.back().index);
+        return last < 0 ? 0 : std::max(stopPoint, qint32(last)) + 1;
+    }
 };
 
 /// The seven keys of one point as stored text.
@@ -218,7 +231,8 @@ public:
     /// an index where no point is stored changes nothing (BadArgument).
     [[nodiscard]] ProtocolStatus setLitres(int index, double litres);
     /// Adds `delta` to "liter" + m of every stored point m = from .. Stop_Point
-    /// whose litres convert; a negative `from` changes nothing (BadArgument).
+    /// whose litres convert; a `from` where no point is stored changes nothing
+    /// (BadArgument).
     [[nodiscard]] ProtocolStatus addLitres(int from, double delta);
 
 private:

@@ -51,11 +51,16 @@ bool protocolNameTaken(const QString &baseName)
     const QFileInfo fi(baseName);
     if (fi.exists())
         return true;
+    // Without regard to case: on a FAT stick "job.kvi" is the file "JOB.KVI".
     const QDir dir = fi.absoluteDir();
     const QString name = fi.fileName();
-    for (const QString &e : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
-        if (e.startsWith(name + QLatin1Char('.')) && !e.mid(name.size() + 1).contains('.'))
+    for (const QString &e : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (e.compare(name, Qt::CaseInsensitive) == 0)
             return true;
+        if (e.startsWith(name + QLatin1Char('.'), Qt::CaseInsensitive) &&
+            !e.mid(name.size() + 1).contains('.'))
+            return true;
+    }
     return false;
 }
 
@@ -72,15 +77,12 @@ OpenedCounters countersAfterOpening(const PointsRead &r)
             c.lastUserSavedN = p.FilterN;
         c.lastAutoSavedN = p.FilterN;
     }
-    if (r.points.empty()) {
-        c.pointCounter = std::max<qint32>(r.stopPoint + 1, 0);
+    c.pointCounter = r.nextIndex();
+    if (r.points.empty())
         return c;
-    }
     const StoredPoint &last = r.points.back();
     c.recordTime = last.Time;
     c.literText = RecordingText::litreFieldText(last.liter).value_or(QString());
-    const qint32 behind = std::max<qint32>(r.stopPoint, last.index) + 1;
-    c.pointCounter = behind;
     // The Stop pair: the last two stored points, identical, "Save Before Exit".
     if (r.points.size() >= 2 && last.index == r.stopPoint &&
         last.Status_Save == Protocol::kSaveBeforeExit) {

@@ -145,7 +145,7 @@ void Recording::levelReading(const Sample &s)
     // Autosave: a level step of more than the constant since the last saved
     // step is stored as a pair, the old level and the new one a second later.
     // Not while a question of ours is open: the answer may store a point.
-    if (m_mode == Mode::Recording && m_autosave && !m_asking &&
+    if (m_mode == Mode::Recording && m_autosave && !m_asking && !m_stopAsked &&
         (n < m_lastAutoN - m_autosaveConstant || n > m_lastAutoN + m_autosaveConstant)) {
         const int k = m_pointCounter;
         const PointKeys from = PointKeys::make(qint32(m_recordTime), m_lastAutoN, s.c, s.clock,
@@ -171,7 +171,9 @@ void Recording::levelReading(const Sample &s)
         }
     }
     m_levelCode = n;
-    if (m_mode == Mode::Recording) {
+    // While the Stop question is open nothing is plotted and the time stands,
+    // so the end pair carries the moment of the click.
+    if (m_mode == Mode::Recording && !m_stopAsked) {
         m_curve.append(QPointF(double(m_recordTime), double(n)));
         m_levelText = QString::number(n);
         ++m_recordTime;
@@ -220,7 +222,11 @@ void Recording::pauseClicked(bool down)
         m_mode = Mode::Idle;
         return;
     }
-    setStartLiterText(m_liter);
+    // The start value takes the next value as it is; a refused next value
+    // stays refused.
+    m_startLiter = m_liter;
+    if (const auto whole = digitsAt(m_liter, 1, 4))
+        m_startPos = *whole;
     m_mode = Mode::Paused;
     m_stopDown = false;
     m_cursorTime = m_recordTime;
@@ -259,15 +265,23 @@ bool Recording::reload()
         return false;
     }
     showPoints(read);
-    m_pointCounter = std::max<qint32>(read.stopPoint, 0);
     if (!read.points.empty() && read.points.back().index == read.stopPoint)
         m_recordTime = read.points.back().Time;
     m_cursorTime = m_recordTime;
     showWhole();
-    // The next point follows the last stored one.
-    if (read.stopPoint >= 0)
-        m_pointCounter += 1;
+    if (!m_rows.isEmpty())
+        m_cursor = double(m_rows.back().time); // the cursor line at the last row
+    // The next point follows the last stored one; an empty protocol starts at 0.
+    m_pointCounter = read.nextIndex();
     return true;
+}
+
+void Recording::reopened()
+{
+    m_mode = Mode::Paused;
+    m_stopDown = false;
+    m_startEnabled = true;
+    showWhole();
 }
 
 void Recording::loadOpened(const PointsRead &read, const OpenedCounters &c)
@@ -279,6 +293,8 @@ void Recording::loadOpened(const PointsRead &read, const OpenedCounters &c)
     m_cursorTime = c.recordTime;
     m_lastUserN = c.lastUserSavedN;
     m_lastAutoN = c.lastAutoSavedN;
+    m_literOverflow = false;
+    m_autosaveFailing = false; // a failed autosave is told once per protocol
     setIncremText(kZeroStep);
     if (!c.literText.isEmpty()) {
         setLiterText(c.literText);
@@ -300,6 +316,7 @@ void Recording::startNew()
     m_mode = Mode::Idle;
     m_stopDown = false;
     setCounters(0, 0, -1, 0);
+    m_autosaveFailing = false;
     resetFields();
     setStartLiterText(kZeroLitres);
     m_currentRow = -1;
@@ -356,9 +373,11 @@ bool Recording::rec(const Sample &latest)
         setLiterText(*t);
     } else {
         // 10000 litres and more do not fit the field: rather than storing the
-        // same litres again at every Rec, Rec refuses until the fields change.
+        // same litres again at every Rec, Rec refuses until a new next value
+        // fits (another start value, step or direction).
         m_literOverflow = true;
         m_overflowLitres = next.litres;
+        m_overflowBase = *litres;
         m_dialogs->message(overflowText(), MsgIcon::Warning);
     }
     return true;
@@ -382,11 +401,15 @@ bool Recording::stopClicked(bool down, const Sample &latest)
     if (!m_dialogs)
         return false;
     const Mode before = m_mode;
+    const qint64 time = m_recordTime;
+    const qint32 level = m_levelCode;
     m_asking = true;
+    m_stopAsked = true;
     const MsgAnswer a = m_dialogs->message(LangText(Txt::Attention, m_lang) + QLatin1Char('\r') +
                                                LangText(Txt::EndCalibration, m_lang),
                                            MsgIcon::Information, MsgButtons::YesNo);
     m_asking = false;
+    m_stopAsked = false;
     if (a != MsgAnswer::Yes) {
         m_mode = Mode::Paused;
         m_stopDown = false;
@@ -394,8 +417,8 @@ bool Recording::stopClicked(bool down, const Sample &latest)
         return false;
     }
     const int k = m_pointCounter;
-    const PointKeys end = PointKeys::make(qint32(m_recordTime), m_levelCode, latest.c, latest.clock,
-                                          m_liter, latest.tetmo, Protocol::kSaveBeforeExit);
+    const PointKeys end = PointKeys::make(qint32(time), level, latest.c, latest.clock, m_liter,
+                                          latest.tetmo, Protocol::kSaveBeforeExit);
     if (!write({{k, end}, {k + 1, end}})) {
         m_mode = before;
         m_stopDown = false;
@@ -423,6 +446,7 @@ void Recording::closeReset()
 
 void Recording::resetFields()
 {
+    m_literOverflow = false;
     setLiterText(kZeroLitres);
     setIncremText(kZeroStep);
 }
@@ -432,6 +456,24 @@ void Recording::setLiterText(const QString &text)
     m_liter = text;
     if (const auto whole = digitsAt(text, 1, 4))
         m_literPos = *whole;
+}
+
+void Recording::retryNextValue()
+{
+    if (!m_literOverflow)
+        return;
+    const std::optional<double> step = stepOfField(m_increm);
+    if (!step)
+        return;
+    const NextValue next = nextValue(m_overflowBase, *step, m_draining);
+    const std::optional<QString> t = litreFieldText(next.litres);
+    if (!t) {
+        m_overflowLitres = next.litres;
+        return;
+    }
+    if (next.litres == m_overflowBase)
+        return; // the same litres again (a step of 0) are no new value
+    setLiterText(*t);
     m_literOverflow = false;
 }
 
@@ -442,6 +484,7 @@ void Recording::setStartLiterText(const QString &text)
         m_startPos = *whole;
         // The next value starts again at the starting value.
         setLiterText(text);
+        m_literOverflow = false;
     }
 }
 
@@ -455,7 +498,7 @@ void Recording::setIncremText(const QString &text)
     m_increm = text;
     if (const auto whole = digitsAt(text, 1, 3))
         m_incremPos = *whole;
-    m_literOverflow = false;
+    retryNextValue();
 }
 
 void Recording::incremUpDown(int position)
@@ -466,7 +509,7 @@ void Recording::incremUpDown(int position)
 void Recording::setDraining(bool draining)
 {
     m_draining = draining;
-    m_literOverflow = false;
+    retryNextValue();
 }
 
 // ---- navigation and views
@@ -517,10 +560,16 @@ void Recording::select(int index)
         setAxis(double(m_cursorTime - kPointHalfWidth), double(m_cursorTime + kPointHalfWidth));
 }
 
-std::optional<int> Recording::rowAtTime(double x) const
+std::optional<int> Recording::pointNearestTime(double x) const
 {
-    for (const Row &r : m_rows)
-        if (double(r.time) == x)
-            return r.index;
-    return std::nullopt;
+    std::optional<int> best;
+    double bestDistance = 0;
+    for (const Row &r : m_rows) {
+        const double d = std::abs(double(r.time) - x);
+        if (!best || d < bestDistance) {
+            best = r.index;
+            bestDistance = d;
+        }
+    }
+    return best;
 }

@@ -107,6 +107,9 @@ public:
     /// The pause reload: the chart, the list and the counters from the file.
     /// false (with the message shown) when the file cannot be read.
     bool reload();
+    /// After the protocol was opened again (a point corrected or deleted): the
+    /// window stays paused, in the whole-diagram view.
+    void reopened();
 
     // ---- fields
     void setStartLiterText(const QString &text);
@@ -123,18 +126,20 @@ public:
     void showPoint();
     /// A point chosen in the list or on the chart: its stored index.
     void select(int index);
-    /// The row whose time is x, if any (a marker or curve click).
-    std::optional<int> rowAtTime(double x) const;
+    /// The stored point whose time is nearest to x (a click on the level
+    /// curve lands between whole seconds); nullopt when none is listed.
+    std::optional<int> pointNearestTime(double x) const;
     /// Back to the idle state of a closed window: counters and curve cleared.
     void closeReset();
 
     // ---- what the window shows
     Mode mode() const { return m_mode; }
     View view() const { return m_view; }
-    bool playDown() const { return m_mode == Mode::Recording; }
-    bool pauseDown() const { return m_mode == Mode::Paused; }
-    bool stopDown() const { return m_stopDown; }
-    bool recEnabled() const { return m_mode == Mode::Recording; }
+    /// While the Stop question is open only Stop shows down.
+    bool playDown() const { return m_mode == Mode::Recording && !m_stopAsked; }
+    bool pauseDown() const { return m_mode == Mode::Paused && !m_stopAsked; }
+    bool stopDown() const { return m_stopDown || m_stopAsked; }
+    bool recEnabled() const { return m_mode == Mode::Recording && !m_stopAsked; }
     bool navigationEnabled() const { return m_mode != Mode::Recording; }
     bool startValueEnabled() const { return m_startEnabled; }
 
@@ -175,6 +180,9 @@ private:
     /// Writes points through the protocol file; on failure shows the message.
     bool write(const std::vector<std::pair<int, PointKeys>> &points);
     void setLiterText(const QString &text);
+    /// After a refused next value: a step or direction change gives a new one
+    /// from the litres last stored, taken only when it fits and differs.
+    void retryNextValue();
     void setAxis(double min, double max);
     void addRow(qint64 time, qint32 n, int index);
     /// Curve, markers and list from the usable points; the last row selected.
@@ -220,6 +228,8 @@ private:
     int m_literPos = 0;
     bool m_draining = false;
     bool m_literOverflow = false; // the next value did not fit the litre field
-    double m_overflowLitres = 0;
+    double m_overflowLitres = 0;  // that next value
+    double m_overflowBase = 0;    // the litres stored by the Rec before it
+    bool m_stopAsked = false;     // the Stop question is open: the recording holds
     QString m_levelText = QStringLiteral("0");
 };

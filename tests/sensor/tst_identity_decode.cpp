@@ -287,7 +287,7 @@ void TestIdentityDecode::sameSensorKeepsPagesOtherSensorHidesThem()
     SensorState s;
     ReadSNResult first = ReadSN(identity(0x53, 1), s);
     QVERIFY(first.sensorChanged); // a fresh program has seen no sensor
-    QVERIFY(first.clearProtocolFile);
+    QVERIFY(!first.clearProtocolFile); // but a protocol opened at start stays open
     first.applyTo(s);
 
     const ReadSNResult again = ReadSN(identity(0x53, 1), s);

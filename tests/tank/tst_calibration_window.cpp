@@ -10,13 +10,17 @@
 #include "tank/Diagram_Tarirovca_U.h"
 #include "tank/Enter_Fuil_U.h"
 #include "tank/PropertyPoint_U.h"
+#include "tank/Protocol_Options_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QChartView>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QProcess>
 #include <QScatterSeries>
 #include <QTableWidget>
@@ -157,7 +161,11 @@ private Q_SLOTS:
         QCOMPARE(file().stopPoint(), lastBefore - 1);
         QCOMPARE(w->recording().markers().size(), 2);
 
-        // Start again, one more point, then Stop with Yes.
+        // The re-opening after the deletion set the step back to 0. Start
+        // again, one more point, then Stop with Yes.
+        QCOMPARE(child<QLineEdit>("meIncrem")->displayText(), QStringLiteral("000,00"));
+        QCOMPARE(child<QLineEdit>("meliter")->displayText(), QStringLiteral("0020,00"));
+        type("meIncrem", QStringLiteral("01000"));
         click("sbPlay");
         m_h->sensor.pour(1.0);
         seconds(10);
@@ -187,7 +195,8 @@ private Q_SLOTS:
         QCOMPARE(data->UserPoints[1].n, levels[2]);
         QCOMPARE(data->UserPoints[1].litres, 20.0);
         QCOMPARE(data->UserPoints[2].n, levels[3]);
-        QCOMPARE(data->UserPoints[2].litres, 30.0);
+        // The re-opening put the last stored point's litres into the next value.
+        QCOMPARE(data->UserPoints[2].litres, 20.0);
 
         QProcess kvtool;
         kvtool.start(QStringLiteral(KV_KVTOOL), {QStringLiteral("protocol"), m_path});
@@ -214,9 +223,32 @@ private Q_SLOTS:
         click("sbPause");
         const Recording &r = w->recording();
         QVERIFY(r.rows().size() >= 3);
-        const int selectedBefore = r.selectedPoint();
-        w->Series1Click(QPointF(r.rows()[0].time + 0.37, 5));
-        QCOMPARE(r.selectedPoint(), selectedBefore);
+
+        // A mouse click on the level curve, between whole seconds, selects the
+        // stored point nearest to it.
+        auto *view = child<QChartView>("Chart");
+        QAbstractSeries *curve = nullptr;
+        for (QAbstractSeries *series : view->chart()->series())
+            if (series->objectName() == QLatin1String("Series1"))
+                curve = series;
+        QVERIFY(curve);
+        int target = -1;
+        for (int i = 0; i + 1 < r.rows().size() && target < 0; ++i)
+            if (r.rows()[i].n > 200 && r.rows()[i + 1].n > 200 &&
+                r.rows()[i + 1].time - r.rows()[i].time >= 1)
+                target = i;
+        QVERIFY(target >= 0);
+        // Two points may share a second (a level step after a point); the first is meant.
+        int expected = target;
+        while (expected > 0 && r.rows()[expected - 1].time == r.rows()[target].time)
+            --expected;
+        QVERIFY(r.selectedPoint() != r.rows()[expected].index);
+        w->resize(1200, 500);
+        QApplication::processEvents();
+        const QPointF scene = view->chart()->mapToPosition(
+            QPointF(r.rows()[target].time + 0.3, 100), curve);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->mapFromScene(scene));
+        QCOMPARE(r.selectedPoint(), r.rows()[expected].index);
 
         // The first row is an autosave point.
         child<QTableWidget>("ValueListEditor")->setCurrentCell(1, 0);
@@ -314,6 +346,185 @@ private Q_SLOTS:
         QVERIFY(m_h->state().CurrentProtocolFile.isEmpty());
         QVERIFY(!m_h->form().port().Connected());
         QVERIFY(m_h->form().controls()->COM1->isEnabled());
+    }
+
+    // After a correction or a deletion the open protocol is opened again:
+    // Cancel still makes it entry 0 of the recent list, the information
+    // page's litres use the corrected table, and after the last user point is
+    // deleted the duplicate question follows the new table.
+    void reopeningFollowsTheChangedFile()
+    {
+        begin();
+        type("meIncrem", QStringLiteral("01000"));
+        click("sbPlay");
+        for (int i = 0; i < 2; ++i) {
+            m_h->sensor.pour(1.0);
+            seconds(5);
+            m_h->sensor.pour(0);
+            seconds(3);
+            click("sbRec");
+        }
+        click("sbPause");
+        const QVector<Recording::Marker> markers = w->recording().markers();
+        QCOMPARE(markers.size(), 2);
+        QVERIFY(markers[1].n - markers[0].n > 10);
+        auto correct = [&](const Recording::Marker &m, const QString &digits, MsgAnswer a) {
+            w->Series2Click(QPointF(m.x, m.n));
+            child<QAction>("N5")->trigger();
+            auto *edit = w->form15()->meEnterFuil;
+            edit->setFocus();
+            edit->selectAll();
+            QTest::keyClicks(edit, digits);
+            m_h->dialogs.answer(a);
+            QTest::mouseClick(w->form15()->OKBtn, Qt::LeftButton);
+        };
+
+        correct(markers[1], QStringLiteral("002500"), MsgAnswer::Cancel);
+        QCOMPARE(m_h->program->form6().recent().entry(0), m_path);
+        QCOMPARE(m_h->settings.get(SettingsKeys::PName(0)), m_path);
+        QCOMPARE(w->recording().mode(), Recording::Mode::Paused);
+        QCOMPARE(w->recording().PointCounter(), file().stopPoint() + 1);
+
+        correct(markers[1], QStringLiteral("002500"), MsgAnswer::No);
+        QCOMPARE(file().pointKeys(markers[1].index, "").liter, QStringLiteral("25"));
+        const TDateProtokol &table = m_h->state().ProtocolData;
+        QCOMPARE(int(table.UserPoints.size()), 2);
+        QCOMPARE(table.UserPoints.back().litres, 25.0);
+        QCOMPARE(table.LevelOfCalibrate[size_t(markers[1].index)], 25.0);
+        // The sensor still stands at that point's level.
+        seconds(2);
+        QCOMPARE(m_h->state().sensor.SensorParam.Val_N, markers[1].n);
+        QCOMPARE(m_h->form().controls()->Label38->text(), QStringLiteral("25,0"));
+
+        // Delete the last user point; a Rec at its level is no repeat any more.
+        w->Series2Click(QPointF(markers[1].x, markers[1].n));
+        m_h->dialogs.answer(MsgAnswer::Ok);
+        child<QAction>("N7")->trigger();
+        QCOMPARE(w->recording().LastUserSavedN(), markers[0].n);
+        QCOMPARE(w->recording().PointCounter(), file().stopPoint() + 1);
+        type("meIncrem", QStringLiteral("01000"));
+        click("sbPlay");
+        seconds(2);
+        m_h->dialogs.clear();
+        const int at = w->recording().PointCounter();
+        click("sbRec");
+        QVERIFY2(m_h->dialogs.messages().isEmpty(), qPrintable(m_h->dialogs.lastMessage()));
+        QCOMPARE(file().pointKeys(at, "").Status_Save, QStringLiteral("User Save"));
+    }
+
+    // While the Stop question is open the recording holds: only Stop shows
+    // down, readings are not plotted, the time stands, and the end pair
+    // carries the moment of the click.
+    void stopQuestionHoldsTheRecording()
+    {
+        begin();
+        type("meIncrem", QStringLiteral("01000"));
+        click("sbPlay");
+        m_h->sensor.pour(1.0);
+        seconds(5);
+        const qint64 clicked = w->recording().RecordTime();
+        const int plotted = w->recording().curve().size();
+        bool playDown = true, stopDown = false;
+        qint64 timeDuring = -1;
+        int plottedDuring = -1;
+        m_h->dialogs.onMessage([&](const ScriptedDialogs::Shown &shown) {
+            if (!shown.text.contains(QStringLiteral("end calibration")))
+                return;
+            playDown = child<QToolButton>("sbPlay")->isChecked();
+            stopDown = child<QToolButton>("sbStop")->isChecked();
+            seconds(3); // the sensor goes on answering while the question is open
+            timeDuring = w->recording().RecordTime();
+            plottedDuring = w->recording().curve().size();
+        });
+        const int k = w->recording().PointCounter();
+        m_h->dialogs.answer(MsgAnswer::Yes);
+        m_h->dialogs.answer(MsgAnswer::No); // no workbook
+        click("sbStop");
+        m_h->dialogs.onMessage({});
+        QVERIFY(!playDown);
+        QVERIFY(stopDown);
+        QCOMPARE(timeDuring, clicked);
+        QCOMPARE(plottedDuring, plotted);
+        QCOMPARE(file().stopPoint(), k + 1);
+        QCOMPARE(file().pointKeys(k, "").Time, QString::number(clicked));
+        QCOMPARE(file().pointKeys(k + 1, "").Time, QString::number(clicked));
+    }
+
+    // The point-properties and fuel-level windows belong to the protocol they
+    // were opened on: opening another protocol or hiding the calibration
+    // window closes them, and no correction reaches another protocol.
+    void pointWindowsBelongToTheirProtocol()
+    {
+        begin();
+        type("meIncrem", QStringLiteral("01000"));
+        click("sbPlay");
+        m_h->sensor.pour(1.0);
+        seconds(5);
+        m_h->sensor.pour(0);
+        click("sbRec");
+        click("sbPause");
+        const Recording::Marker m = w->recording().markers().front();
+        w->Series2Click(QPointF(m.x, m.n));
+        child<QAction>("N5")->trigger();
+        QVERIFY(w->form15()->isVisible());
+        w->form15()->meEnterFuil->setText(QStringLiteral("0099,00"));
+
+        // Protocol B is opened while the fuel-level window is up.
+        const QString other = m_h->dir.filePath(QStringLiteral("other.kvi"));
+        QVERIFY(QFile::copy(m_path, other));
+        auto bytes = [](const QString &path) {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const QByteArray before = bytes(m_path);
+        m_h->program->form6().openAsFirstEntry(other);
+        QCOMPARE(m_h->state().CurrentProtocolFile, other);
+        QVERIFY(!w->form15()->isVisible());
+        QVERIFY(w->isEnabled());
+        m_h->dialogs.answer(MsgAnswer::Yes);
+        w->form15()->OKBtn->click(); // a stale OK changes neither protocol
+        QCOMPARE(bytes(other), before);
+        QCOMPARE(bytes(m_path), before);
+
+        // The properties window goes with the calibration window.
+        child<QAction>("N3")->trigger();
+        QVERIFY(w->form8()->isVisible());
+        QVERIFY(!m_h->form().isEnabled());
+        m_h->dialogs.answer(MsgAnswer::No); // no workbook
+        w->close();
+        QVERIFY(!w->form8()->isVisible());
+        QVERIFY(m_h->form().isEnabled());
+    }
+
+    // The next value turns pale yellow once it passes the job's tank volume;
+    // a pause reload draws the cursor line at the last row.
+    void nextValueBeyondTheTankAndTheCursorLine()
+    {
+        begin();
+        m_h->form().controls()->UpDown5->setPosition(15);
+        type("meIncrem", QStringLiteral("01000"));
+        click("sbPlay");
+        auto *next = child<QLineEdit>("meliter");
+        const QColor normal = next->palette().color(QPalette::Base);
+        const QColor pale(245, 245, 156);
+        QVERIFY(normal != pale);
+        for (int i = 0; i < 2; ++i) {
+            m_h->sensor.pour(1.0);
+            seconds(3);
+            m_h->sensor.pour(0);
+            seconds(1);
+            click("sbRec");
+            // 10 litres: inside the tank; 20 litres: beyond its 15.
+            QCOMPARE(next->palette().color(QPalette::Base), i == 0 ? normal : pale);
+        }
+        click("sbPause");
+        QLineSeries *cursor = nullptr;
+        for (QAbstractSeries *series : child<QChartView>("Chart")->chart()->series())
+            if (series->objectName() == QLatin1String("Series3"))
+                cursor = qobject_cast<QLineSeries *>(series);
+        QVERIFY(cursor);
+        QCOMPARE(cursor->count(), 2);
+        QCOMPARE(cursor->at(0).x(), double(w->recording().rows().back().time));
     }
 
     void languagePass()

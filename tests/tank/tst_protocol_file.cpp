@@ -75,6 +75,7 @@ private Q_SLOTS:
     void openingOverwritesOnlyUserIndices();
     void stopPointBeyondTable();
     void hugeStopPointDoesNotHang();
+    void stopPointWithoutRoomIsDamaged();
     void sparseFileReadsEveryStoredPoint();
     void operationsOnAbsentPointsChangeNothing_data();
     void operationsOnAbsentPointsChangeNothing();
@@ -242,8 +243,8 @@ void TestProtocolFile::pointsAndTable_data()
         << std::vector<int>{0, 1, 2, 3, 4, 6} << std::vector<int>{5}
         << std::vector<int>{0, 101, 0, 103, 0, 0};
 
-    QTest::newRow("no [Point] section reads point 0 with defaults")
-        << QByteArray() << 0 << std::vector<int>{0} << std::vector<int>{}
+    QTest::newRow("no [Point] section: no points, no default point 0")
+        << QByteArray() << 0 << std::vector<int>{} << std::vector<int>{}
         << std::vector<int>{0, 0, 0, 0, 0, 0};
 
     QByteArray users;
@@ -303,11 +304,9 @@ void TestProtocolFile::pointsAndTable()
         if (p.isUserSave())
             QVERIFY(std::find(userIdx.begin(), userIdx.end(), p.index) != userIdx.end());
     if (body.isEmpty()) {
-        const StoredPoint &p = o.points.points.front();
-        QCOMPARE(p.Time, 0);
-        QCOMPARE(p.FilterN, 0);
-        QCOMPARE(p.Status_Save, QStringLiteral("Auto Save"));
         QVERIFY(o.data->UserPoints.empty());
+        QVERIFY(o.status.notes.isEmpty());
+        QCOMPARE(o.points.nextIndex(), 0);
     }
     // Reading never writes.
     QCOMPARE(readAll(path), kHead + body);
@@ -364,14 +363,14 @@ void TestProtocolFile::hugeStopPointDoesNotHang()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("p.kvi"));
-    QVERIFY(writeRaw(path, kHead + "[Point]\r\nStop_Point=2147483647\r\n[Protocol_Date]\r\n" +
+    QVERIFY(writeRaw(path, kHead + "[Point]\r\nStop_Point=2147483000\r\n[Protocol_Date]\r\n" +
                                pointLines(0, "1", "10", "1", "User Save") +
                                pointLines(1, "2", "20", "2", "User Save") +
                                "Time2000000000=5\r\n"));
     // Reading two billion default points would hang until the test's time-out.
     Opened o = openFile(path);
     QVERIFY(o.status.ok());
-    QCOMPARE(o.points.stopPoint, 2147483647);
+    QCOMPARE(o.points.stopPoint, 2147483000);
     // The stored point far out is read (time 5, the other keys by default); the
     // notes say that Stop_Point names absent points and that it is beyond the table.
     QCOMPARE(indices(o.points), (std::vector<int>{0, 1, 2000000000}));
@@ -380,10 +379,37 @@ void TestProtocolFile::hugeStopPointDoesNotHang()
     QVERIFY(ProtocolFile(path).deletePoint(0).ok());
     ProtocolReader r;
     QVERIFY(r.load(path).ok());
-    QCOMPARE(r.stopPoint(), 2147483646);
+    QCOMPARE(r.stopPoint(), 2147482999);
     QCOMPARE(r.pointKeys(0, "-").Time, QStringLiteral("2"));
     QCOMPARE(r.pointKeys(1999999999, "-").Time, QStringLiteral("5"));
     QCOMPARE(r.pointKeys(2000000000, "-").Time, QStringLiteral("-"));
+}
+
+// A Stop_Point of 2^31-1 leaves no index for the next point: the counter
+// behind it would overflow, so the file is refused as damaged, and no write
+// goes beyond the highest index either.
+void TestProtocolFile::stopPointWithoutRoomIsDamaged()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p.kvi"));
+    const QByteArray content = kHead + "[Point]\r\nStop_Point=2147483647\r\n[Protocol_Date]\r\n" +
+                               pointLines(0, "1", "10", "1", "User Save");
+    QVERIFY(writeRaw(path, content));
+    auto data = std::make_unique<TDateProtokol>();
+    data->SerialNamProtocol = 77;
+    GeneralData g;
+    PointsRead points;
+    const ProtocolStatus opened = ProtocolFile(path, 0).open(*data, g, points);
+    QCOMPARE(opened.fault, ProtocolFault::DamagedText);
+    QCOMPARE(opened.key, QStringLiteral("Stop_Point"));
+    QVERIFY(opened.text.contains(QStringLiteral("2147483647")));
+    QCOMPARE(data->SerialNamProtocol, 77); // the open protocol's record stays
+    QCOMPARE(ProtocolFile(path, 0).readPoints(points).fault, ProtocolFault::DamagedText);
+
+    const PointKeys k = PointKeys::make(1, 2, 3, "9:00:00", "0001,00", "+1", "User Save");
+    for (const int index : {Protocol::kHighestIndex + 1, 2147483647, -1})
+        QCOMPARE(ProtocolFile(path, 1).writePoint(index, k).fault, ProtocolFault::BadArgument);
+    QCOMPARE(readAll(path), content);
 }
 
 void TestProtocolFile::sparseFileReadsEveryStoredPoint()
@@ -438,6 +464,9 @@ void TestProtocolFile::operationsOnAbsentPointsChangeNothing_data()
     QTest::newRow("set litres of -1") << 1 << -1;
     // A negative start once clamped to 0 and changed every point.
     QTest::newRow("add litres from -1") << 2 << -1;
+    // From a gap the points after it once moved by the whole value.
+    QTest::newRow("add litres from a gap") << 2 << 2;
+    QTest::newRow("add litres from beyond Stop_Point") << 2 << 4;
 }
 
 void TestProtocolFile::operationsOnAbsentPointsChangeNothing()
@@ -555,7 +584,7 @@ void TestProtocolFile::fiftyMegabyteFile()
     QVERIFY(writeRaw(path, kHead + "[Junk]\r\n" + junk));
     Opened o = openFile(path);
     QVERIFY2(o.status.ok(), qPrintable(o.status.text));
-    QCOMPARE(indices(o.points), (std::vector<int>{0}));
+    QVERIFY(o.points.points.empty()); // no point is stored, none is invented
 }
 
 void TestProtocolFile::writePointsInProtocolOrder()

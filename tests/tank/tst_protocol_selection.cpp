@@ -65,6 +65,13 @@ private Q_SLOTS:
         QVERIFY(protocolNameTaken(dir.filePath(QStringLiteral("tank"))));
         QVERIFY(!protocolNameTaken(dir.filePath(QStringLiteral("tan"))));
         QVERIFY(!protocolNameTaken(dir.filePath(QStringLiteral("other"))));
+        // Without regard to case, as on a FAT stick, where "job" would be "JOB.KVI".
+        QVERIFY(protocolNameTaken(dir.filePath(QStringLiteral("TANK"))));
+        QFile upper(dir.filePath(QStringLiteral("JOB.KVI")));
+        QVERIFY(upper.open(QIODevice::WriteOnly));
+        upper.close();
+        QVERIFY(protocolNameTaken(dir.filePath(QStringLiteral("job"))));
+        QVERIFY(protocolNameTaken(dir.filePath(QStringLiteral("job.KVI")).chopped(4)));
         QCOMPARE(protocolBaseName(QStringLiteral("/x/tank.kvi")), QStringLiteral("/x/tank"));
         QCOMPARE(protocolBaseName(QStringLiteral("/x/tank")), QStringLiteral("/x/tank"));
     }
@@ -90,6 +97,8 @@ private Q_SLOTS:
         QTest::newRow("two end points that differ")
             << std::vector<StoredPoint>{pt(0, 20, sbe, 2), pt(1, 21, sbe, 2)} << 1 << 2 << -1;
         QTest::newRow("no points") << std::vector<StoredPoint>{} << -1 << 0 << -1;
+        QTest::newRow("no points, Stop_Point absent")
+            << std::vector<StoredPoint>{} << 0 << 0 << -1;
     }
     void whereTheCalibrationGoesOn()
     {

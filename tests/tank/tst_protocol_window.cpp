@@ -4,14 +4,17 @@
 // command line and continued; the job page's fills, the remembered names, a
 // restricted sensor, an old protocol raised to Version 100, a refused file.
 
+#include "common/widgets.h"
 #include "shell/settings_store.h"
 #include "support/program_harness.h"
 #include "tank/Diagram_Tarirovca_U.h"
 #include "tank/Protocol_Options_U.h"
+#include "tank/protocol_codec.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
@@ -174,12 +177,187 @@ private Q_SLOTS:
         QCOMPARE(selection().recent().entry(0), again);
         QCOMPARE(calibration().recording().PointCounter(), stop);
         QCOMPARE(ui()->edCompanyName->text(), QStringLiteral("n.d."));
+        // Looking at the diagram leaves the counter on the Stop pair.
+        seconds(1);
+        QVERIFY(ui()->bbOpenDiagram1->isEnabled());
+        ui()->bbOpenDiagram1->click();
+        QVERIFY(calibration().isVisible() && calibration().viewOnly());
+        calibration().close();
+        QCOMPARE(calibration().recording().PointCounter(), stop);
         ui()->BitBtn4->click();
         QVERIFY(calibration().isVisible());
         recordPoints(1);
         QCOMPARE(reader(again).pointKeys(stop, "").Status_Save, QStringLiteral("User Save"));
         QCOMPARE(reader(again).pointKeys(stop - 1, "").Status_Save,
                  QStringLiteral("Save Before Exit"));
+    }
+
+    // The tank volume and height as the installer types them and steps them
+    // with the arrows reach the protocol.
+    void tankVolumeAndHeightReachTheProtocol()
+    {
+        begin();
+        const QString path = create(QStringLiteral("tank"));
+        m_h->form().show();
+        ui()->PageControl->setCurrentWidget(ui()->TabSheet4);
+        auto typeInto = [](QLineEdit *e, const QString &text) {
+            e->setFocus();
+            e->selectAll();
+            QTest::keyClicks(e, text);
+        };
+        auto arrow = [](UpDown *u, Qt::ArrowType which) {
+            for (QToolButton *b : u->findChildren<QToolButton *>())
+                if (b->arrowType() == which)
+                    QTest::mouseClick(b, Qt::LeftButton);
+        };
+        typeInto(ui()->edVDA, QStringLiteral("120"));
+        QCOMPARE(ui()->UpDown5->position(), 120);
+        typeInto(ui()->edHBac, QStringLiteral("450"));
+        arrow(ui()->UpDown6, Qt::UpArrow);
+        QCOMPARE(ui()->edHBac->text(), QStringLiteral("451"));
+        arrow(ui()->UpDown5, Qt::DownArrow);
+        QCOMPARE(ui()->edVDA->text(), QStringLiteral("119"));
+        QTest::mouseClick(ui()->BitBtn4, Qt::LeftButton);
+        QVERIFY(calibration().isVisible());
+        const ProtocolReader r = reader(path);
+        QCOMPARE(r.ini().readInteger("User_Option", "UpDown2", -1), 119);
+        QCOMPARE(r.ini().readInteger("User_Option", "UpDown3", -1), 451);
+    }
+
+    // "kv-ruzevuv tank.kvi", then "Open": the first identification of the
+    // sensor is no change of sensor, so the protocol stays open.
+    void commandLineProtocolStaysOpenOnConnecting()
+    {
+        m_keep = std::make_unique<QTemporaryDir>();
+        const QString path = m_keep->filePath(QStringLiteral("tank.kvi"));
+        QVERIFY(writeFile(path, "[Protocol]\r\nMarking=OK\r\nVersion=100\r\n"));
+        m_h = std::make_unique<ProgramHarness>(VirtualSensorOptions{}, QStringList{path});
+        m_h->start();
+        seconds(2);
+        QCOMPARE(m_h->state().CurrentProtocolFile, path);
+        ui()->COM1->trigger();
+        seconds(3);
+        QVERIFY(m_h->form().port().Connected());
+        QCOMPARE(m_h->state().CurrentProtocolFile, path);
+    }
+
+    // Ctrl+N during a calibration closes the calibration window the way its
+    // close box does (no end pair, recording stopped), so the pages are back
+    // and a new protocol can be calibrated at once.
+    void newProtocolDuringACalibration()
+    {
+        begin();
+        const QString first = create(QStringLiteral("first"));
+        ui()->BitBtn4->click();
+        recordPoints(1);
+        QVERIFY(calibration().playing());
+        m_h->dialogs.answer(MsgAnswer::No); // no workbook
+        ui()->N14->trigger();
+        QVERIFY(!calibration().isVisible());
+        QCOMPARE(calibration().recording().mode(), Recording::Mode::Idle);
+        QVERIFY(!bytes(first).contains("Save Before Exit"));
+        QVERIFY(selection().isVisible());
+        for (QWidget *page : {ui()->TabSheet1, ui()->TabSheet2, ui()->TabSheet3, ui()->TabSheet4})
+            QVERIFY(page->isEnabledTo(&m_h->form())); // the main window waits for the choice
+        const QByteArray firstBytes = bytes(first);
+
+        const QString second = m_dir + QStringLiteral("/second");
+        m_h->dialogs.answerFile(second);
+        selection().findChild<QPushButton *>(QStringLiteral("BitBtn1"))->click();
+        QVERIFY(m_h->form().isEnabled());
+        ui()->COM1->trigger();
+        seconds(2);
+        ui()->BitBtn4->click();
+        QVERIFY(calibration().isVisible());
+        recordPoints(1);
+        QCOMPARE(reader(second + QStringLiteral(".kvi")).pointKeys(0, "").Status_Save,
+                 QStringLiteral("User Save"));
+        QCOMPARE(bytes(first), firstBytes);
+    }
+
+    // The selection window closed by the window system acts as Cancel; with
+    // nothing selected "Продолжить старый" does nothing, even when the list
+    // has had the focus.
+    void selectionWindowWithoutAChoice()
+    {
+        begin();
+        const QString path = create(QStringLiteral("job"));
+        ui()->BitBtn3->click();
+        QVERIFY(selection().isVisible());
+        QVERIFY(!m_h->form().isEnabled());
+        selection().close();
+        QVERIFY(!selection().isVisible());
+        QVERIFY(m_h->form().isEnabled());
+        QCOMPARE(ui()->PageControl->currentIndex(), 0);
+
+        m_h->state().CurrentProtocolFile.clear();
+        ui()->BitBtn3->click();
+        QTreeWidget *tree = selection().tree();
+        QCOMPARE(tree->topLevelItem(0)->text(0), path);
+        QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(tree->viewport(), &focusIn);
+        QApplication::sendEvent(tree, &focusIn);
+        QVERIFY(tree->selectedItems().isEmpty());
+        selection().findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();
+        QVERIFY(m_h->state().CurrentProtocolFile.isEmpty());
+        QVERIFY(selection().isVisible());
+        // A chosen entry opens.
+        tree->topLevelItem(0)->setSelected(true);
+        selection().findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();
+        QCOMPARE(m_h->state().CurrentProtocolFile, path);
+    }
+
+    // A probe variant or probe type that the protocol cannot hold is refused
+    // with the job page's message; nothing is stored as "?".
+    void unstorableProbeNamesAreRefused_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::newRow("probe variant") << QStringLiteral("cbFlesh");
+        QTest::newRow("probe type") << QStringLiteral("cbFMSCALCPARAM");
+    }
+    void unstorableProbeNamesAreRefused()
+    {
+        QFETCH(QString, control);
+        begin();
+        const QString path = create(QStringLiteral("job"));
+        auto *box = m_h->form().findChild<QComboBox *>(control);
+        QVERIFY(box);
+        const QString odd = QString::fromUtf8("\u2713"); // beyond code unit 9999
+        if (box->count() == 0)
+            box->addItem(QString());
+        box->setItemText(box->currentIndex() < 0 ? 0 : box->currentIndex(), QStringLiteral("710") + odd);
+        if (box->currentIndex() < 0)
+            box->setCurrentIndex(0);
+        const QByteArray before = bytes(path);
+        m_h->dialogs.clear();
+        ui()->BitBtn4->click();
+        QCOMPARE(m_h->dialogs.lastMessage(), unencodableMessage(odd, 0));
+        QCOMPARE(bytes(path), before);
+        QVERIFY(!calibration().isVisible());
+    }
+
+    // A protocol without points, opened again, has no point 0 that nobody
+    // recorded: the list is empty and the first Rec goes to index 0.
+    void emptyProtocolStartsAtPointZero()
+    {
+        begin();
+        const QString path = create(QStringLiteral("empty"));
+        m_h->dialogs.answerFile(path);
+        ui()->BitBtn3->click();
+        selection().findChild<QToolButton *>(QStringLiteral("SpeedButton1"))->click();
+        QCOMPARE(m_h->state().CurrentProtocolFile, path);
+        QCOMPARE(calibration().recording().PointCounter(), 0);
+        QVERIFY(calibration().recording().rows().isEmpty());
+        ui()->BitBtn4->click();
+        recordPoints(1);
+        const ProtocolReader r = reader(path);
+        QCOMPARE(r.stopPoint(), 0);
+        QCOMPARE(r.pointKeys(0, "").Status_Save, QStringLiteral("User Save"));
+        QCOMPARE(r.pointKeys(1, "-").Time, QStringLiteral("-"));
+        // A pause reload of it lists the one recorded point only.
+        button("sbPause")->click();
+        QCOMPARE(calibration().recording().rows().size(), 1);
+        QCOMPARE(calibration().recording().PointCounter(), 1);
     }
 
     // A protocol closed without Stop goes on behind its last point; a

@@ -202,9 +202,24 @@ private Q_SLOTS:
     }
 
     // A next value of 10000 litres does not fit the field: Rec says so and
-    // refuses to store the same litres again until a field changes.
+    // refuses until the next value is a new one that fits. 9990 stored with a
+    // step of 20 leaves 10010 pending.
+    void nextValueThatDoesNotFit_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("stored"); // the litres the next Rec stores; empty: refused
+        QTest::newRow("nothing") << QString() << QString();
+        QTest::newRow("pause, then start") << QStringLiteral("pause") << QString();
+        QTest::newRow("a step that does not fit either") << QStringLiteral("030,00") << QString();
+        QTest::newRow("a step of 0") << QStringLiteral("000,00") << QString();
+        QTest::newRow("a step that fits") << QStringLiteral("005,00") << QStringLiteral("9995,00");
+        QTest::newRow("draining") << QStringLiteral("-") << QStringLiteral("9970,00");
+        QTest::newRow("a new start value") << QStringLiteral("start") << QStringLiteral("0000,00");
+    }
     void nextValueThatDoesNotFit()
     {
+        QFETCH(QString, change);
+        QFETCH(QString, stored);
         Rig r(false);
         r.rec.setStartLiterText("9990,00");
         r.start("020,00");
@@ -212,12 +227,22 @@ private Q_SLOTS:
         QVERIFY(r.rec.rec(r.at(100)));
         QCOMPARE(r.dialogs.messages().size(), 1);
         QVERIFY(r.dialogs.lastMessage().contains(QStringLiteral("10010")));
+        if (change == QLatin1String("pause")) {
+            r.rec.pauseClicked(true);
+            r.rec.playClicked(true);
+        } else if (change == QLatin1String("-")) {
+            r.rec.setDraining(true);
+        } else if (change == QLatin1String("start")) {
+            r.rec.setStartLiterText("0000,00");
+        } else if (!change.isEmpty()) {
+            r.rec.setIncremText(change);
+        }
         r.reading(200);
-        QVERIFY(!r.rec.rec(r.at(200)));
-        QCOMPARE(r.stopPoint(), 0);
-        r.rec.setStartLiterText("0000,00");
-        QVERIFY(r.rec.rec(r.at(200)));
-        QCOMPARE(r.point(1).liter, QStringLiteral("0000,00"));
+        QCOMPARE(r.rec.rec(r.at(200)), !stored.isEmpty());
+        if (stored.isEmpty())
+            QCOMPARE(r.stopPoint(), 0);
+        else
+            QCOMPARE(r.point(1).liter, stored);
     }
 
     void stepZeroRefusesStart()
@@ -324,6 +349,17 @@ private Q_SLOTS:
         r.reading(600);
         QCOMPARE(r.dialogs.messages().size(), 2);
         QCOMPARE(r.rec.PointCounter(), 0);
+        // ... once per protocol: another protocol that fails is told again.
+        const QString other = r.dir.filePath(QStringLiteral("other.kvi"));
+        QVERIFY(QFile::copy(r.path, other));
+        QVERIFY(QFile::setPermissions(other, QFile::ReadOwner));
+        r.rec.setProtocol(other);
+        r.rec.startNew();
+        r.start();
+        r.reading(300);
+        r.reading(600);
+        QCOMPARE(r.dialogs.messages().size(), 3);
+        QCOMPARE(r.dialogs.lastMessage(), "Unable to write to " + other);
     }
 
     void navigation()
