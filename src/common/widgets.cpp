@@ -28,6 +28,12 @@ UpDown::UpDown(QWidget *parent) : QWidget(parent)
         b->setFocusPolicy(Qt::NoFocus);
         lay->addWidget(b);
     }
+    // The arrows are named after the up-down ("UpDown1_Up", "UpDown1_Down"), so a
+    // window's language pass and its tests find them.
+    connect(this, &QObject::objectNameChanged, this, [this](const QString &name) {
+        m_up->setObjectName(name + QStringLiteral("_Up"));
+        m_down->setObjectName(name + QStringLiteral("_Down"));
+    });
     connect(m_up, &QToolButton::clicked, this, [this] { click(Next); });
     connect(m_down, &QToolButton::clicked, this, [this] { click(Prev); });
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);

@@ -2,6 +2,7 @@
 
 #include "calibration/Load_U.h"
 #include "calibration/Property_Zond_U.h"
+#include "common/accessibility.h"
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "shell/AvtoSave_U.h"
 #include "shell/Help_Progral.h"
@@ -14,6 +15,8 @@
 Program::Program(const ProgramWorld &world) : m_world(world)
 {
     Q_ASSERT(world.scheduler && world.dialogs && world.ports && world.settings);
+    // A button operated through the accessibility bus clicks, as the mouse does.
+    Accessibility::installButtonActions();
     // Windows in their creation order: main window, terminal, settings, About;
     // each runs its own creation handler as it is made.
     m_form1 = std::make_unique<TForm1>(state, m_world);

@@ -1,5 +1,6 @@
 #include "shell/language_ref.h"
 
+#include "shell/accessible_names.h"
 #include "shell/lang_table.h"
 
 #include <QAbstractButton>
@@ -431,6 +432,7 @@ void Language_Ref(QWidget *window, int Lang)
     for (const Row &row : rows())
         if (matchesWindow(window, row.window))
             applyRow(window, row, Lang);
+    AccessibleNames::apply(window, Lang);
 
     if (!matchesWindow(window, "TForm1"))
         return;

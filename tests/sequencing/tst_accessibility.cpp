@@ -1,0 +1,417 @@
+// The program as assistive technology and automation use it: every button's
+// accessibility action has the effect of a mouse click, once, on the sensor
+// and on the recording, while a state the program sets itself runs nothing.
+
+#include "common/lang_ids.h"
+#include "shell/AvtoSave_U.h"
+#include "shell/lang_table.h"
+#include "support/program_harness.h"
+#include "calibration/Load_U.h"
+#include "calibration/Property_Zond_U.h"
+#include "shell/Help_Progral.h"
+#include "shell/Terminal_U.h"
+#include "shell/help_window.h"
+#include "tank/Diagram_Tarirovca_U.h"
+#include "tank/Enter_Fuil_U.h"
+#include "tank/PropertyPoint_U.h"
+#include "tank/Protocol_Options_U.h"
+#include "tank/protocol_file.h"
+#include "ui_Veroze_vizi_zudu_U.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTextEdit>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QToolButton>
+#include <functional>
+
+namespace {
+
+// A connected firmware-5 sensor (it has the full-scale switches), autosave
+// off, a new protocol open and the calibration window shown for it.
+struct Fixture {
+    ProgramHarness h;
+    Ui::TForm1 *ui = nullptr;
+    TForm5 *w = nullptr;
+    QString path;
+
+    explicit Fixture(VirtualSensorOptions o) : h(o) {}
+
+    QWidget *window(const QString &name) const
+    {
+        Program &p = *h.program;
+        for (QWidget *win : QList<QWidget *>{&p.form1(), &p.form5(), &p.form6(), &p.form7()})
+            if (win->objectName() == name)
+                return win;
+        return nullptr;
+    }
+    int heard(quint8 command) const
+    {
+        int n = 0;
+        for (const QByteArray &f : h.sensor.requests())
+            n += quint8(f.at(2)) == command;
+        return n;
+    }
+    void seconds(int s) { h.clock.advance(qint64(s) * 1000); }
+};
+
+std::unique_ptr<Fixture> calibrationFixture()
+{
+    VirtualSensorOptions o;
+    o.firmware = 0x53;
+    o.model = 1;
+    auto f = std::make_unique<Fixture>(o);
+    (void)f->h.settings.set(SettingsKeys::Save, 1);
+    f->h.start();
+    f->ui = f->h.form().controls();
+    f->h.clock.advance(100);
+    f->ui->COM1->trigger();
+    f->h.clock.advance(1550);
+    f->path = f->h.dir.filePath(QStringLiteral("tank.kvi"));
+    auto data = std::make_unique<TDateProtokol>();
+    if (!ProtocolFile(f->path).create(*data).ok())
+        qFatal("protocol not created");
+    f->h.state().CurrentProtocolFile = f->path;
+    f->w = &f->h.program->form5();
+    f->w->showForCalibration(f->path);
+    return f;
+}
+
+void typeStep(Fixture &f, const QString &digits)
+{
+    auto *e = f.w->findChild<QLineEdit *>(QStringLiteral("meIncrem"));
+    e->setFocus();
+    e->home(false);
+    QTest::keyClicks(e, digits);
+}
+
+void startRecording(Fixture &f)
+{
+    typeStep(f, QStringLiteral("01000"));
+    f.w->findChild<QToolButton *>(QStringLiteral("sbPlay"))->click();
+}
+
+using Step = std::function<void(Fixture &)>;
+// What the action must have done; an empty text means it did.
+using Check = std::function<QString(Fixture &)>;
+
+// Every window of the program, the dialogs of the calibration window included.
+QList<QWidget *> allWindows(Program &p)
+{
+    return {&p.form1(), &p.form2(),          &p.terminal(),          &p.form5(),
+            p.form5().form8(), p.form5().form15(), &p.form6(), &p.form7(),
+            &p.form9(),       &p.about(),         &p.help()};
+}
+
+// What a person operates: buttons, edits, lists, boxes and sliders. The edit
+// inside a combo box or spin box, the headers of a list and the buttons of the
+// menu bar belong to their control.
+bool operable(QWidget *w)
+{
+    for (QWidget *p = w->parentWidget(); p; p = p->parentWidget())
+        if (qobject_cast<QComboBox *>(p) || qobject_cast<QAbstractSpinBox *>(p) ||
+            qobject_cast<QAbstractItemView *>(p) || qobject_cast<QMenuBar *>(p))
+            return false;
+    if (qobject_cast<QScrollBar *>(w))
+        return false;
+    return qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w) ||
+           qobject_cast<QComboBox *>(w) || qobject_cast<QAbstractSpinBox *>(w) ||
+           qobject_cast<QAbstractSlider *>(w) || qobject_cast<QAbstractItemView *>(w) ||
+           qobject_cast<QTextEdit *>(w);
+}
+
+QString accessibleName(QObject *o)
+{
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(o);
+    return iface ? iface->text(QAccessible::Name).trimmed() : QString();
+}
+
+bool hasCyrillic(const QString &s)
+{
+    static const QRegularExpression re(QStringLiteral("[\\x{0400}-\\x{04FF}]"));
+    return re.match(s).hasMatch();
+}
+
+QString expect(bool ok, const char *what)
+{
+    return ok ? QString() : QString::fromLatin1(what);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Step)
+Q_DECLARE_METATYPE(Check)
+
+class TstAccessibility : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void actionIsAClick_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<Step>("before");
+        QTest::addColumn<Check>("check");
+        const QString toggle = QAccessibleActionInterface::toggleAction();
+        const QString press = QAccessibleActionInterface::pressAction();
+        const Step nothing = [](Fixture &) {};
+
+        QTest::newRow("Start starts the recording")
+            << "TForm5" << "sbPlay" << toggle
+            << Step([](Fixture &f) { typeStep(f, QStringLiteral("01000")); })
+            << Check([](Fixture &f) {
+                   if (!f.w->playing() || !f.w->findChild<QToolButton *>("sbRec")->isEnabled())
+                       return QStringLiteral("not recording, or Rec disabled");
+                   // The level display follows the poll while recording.
+                   f.h.sensor.pour(1.0);
+                   f.seconds(10);
+                   const int n = f.h.state().LevelCode;
+                   const QString shown = f.w->findChild<QLabel *>("lbNN")->text();
+                   return expect(n > 0 && shown == QString::number(n),
+                                 "the level code does not follow the sensor");
+               });
+        QTest::newRow("Start with step 0 asks for the step")
+            << "TForm5" << "sbPlay" << toggle << nothing << Check([](Fixture &f) {
+                   return expect(!f.w->playing() && f.h.dialogs.messages().size() == 1 &&
+                                     !f.w->findChild<QToolButton *>("sbPlay")->isChecked(),
+                                 "step-0 refusal not run once");
+               });
+        QTest::newRow("Start released pauses") << "TForm5" << "sbPlay" << toggle
+                                               << Step(startRecording) << Check([](Fixture &f) {
+                                                      return expect(f.w->recording().pauseDown(),
+                                                                    "not paused");
+                                                  });
+        QTest::newRow("Pause reloads") << "TForm5" << "sbPause" << toggle << Step(startRecording)
+                                       << Check([](Fixture &f) {
+                                              return expect(f.w->recording().pauseDown() &&
+                                                                !f.w->playing(),
+                                                            "not paused");
+                                          });
+        QTest::newRow("Rec writes one point")
+            << "TForm5" << "sbRec" << press << Step([](Fixture &f) {
+                   startRecording(f);
+                   f.h.sensor.pour(1.0);
+                   f.seconds(5);
+               })
+            << Check([](Fixture &f) {
+                   PointsRead r;
+                   (void)ProtocolFile(f.path).readPoints(r);
+                   return expect(r.points.size() == 1 && f.w->recording().markers().size() == 1 &&
+                                     f.w->findChild<QLineEdit *>("meliter")->displayText() ==
+                                         QStringLiteral("0010,00"),
+                                 "not exactly one point with the next value");
+               });
+        QTest::newRow("Stop asks once")
+            << "TForm5" << "sbStop" << toggle << Step([](Fixture &f) {
+                   startRecording(f);
+                   f.h.dialogs.answer(MsgAnswer::No);
+               })
+            << Check([](Fixture &f) {
+                   return expect(f.h.dialogs.messages().size() == 1 &&
+                                     f.w->recording().pauseDown() && f.w->isVisible(),
+                                 "the end question was not asked once");
+               });
+        QTest::newRow("direction switch") << "TForm5" << "sbProc" << toggle << nothing
+                                          << Check([](Fixture &f) {
+                                                 auto *b = f.w->findChild<QToolButton *>("sbProc");
+                                                 return expect(b->text() == QStringLiteral("-") &&
+                                                                   b->isChecked(),
+                                                               "direction not draining");
+                                             });
+        QTest::newRow("navigation arrow") << "TForm5" << "sbUp" << press << nothing
+                                          << Check([](Fixture &f) {
+                                                 return expect(f.w->recording().CursorTime() == 2,
+                                                               "cursor not moved by one step");
+                                             });
+        QTest::newRow("step up-down arrow")
+            << "TForm5" << "UpDown1_Up" << press << nothing << Check([](Fixture &f) {
+                   return expect(f.w->findChild<QLineEdit *>("meIncrem")->displayText() ==
+                                     QStringLiteral("001,00"),
+                                 "step not raised by one litre");
+               });
+        QTest::newRow("full-scale switch of the scale page")
+            << "TForm1" << "SpeedButton1" << toggle << Step([](Fixture &f) {
+                   f.ui->seUpVal->setValue(1000);
+                   f.ui->seDownVal->setValue(30000);
+               })
+            << Check([](Fixture &f) {
+                   return expect(f.heard(CommandTable.SET_REP_MODE) == 1 && f.ui->sbModeFSM->isChecked() &&
+                                     f.h.state().sensor.SensorExt.ModeFSM,
+                                 "full scale not written once");
+               });
+        QTest::newRow("full-scale switch refused")
+            << "TForm1" << "sbModeFSM" << toggle << Step([](Fixture &f) {
+                   f.ui->sbModeFSM->setEnabled(true); // as Next on the settings page leaves it
+                   f.ui->seUpVal->setValue(30000);
+                   f.ui->seDownVal->setValue(1000);
+               })
+            << Check([](Fixture &f) {
+                   return expect(f.heard(CommandTable.SET_REP_MODE) == 0 && !f.ui->sbModeFSM->isChecked() &&
+                                     f.h.dialogs.messages().size() == 1,
+                                 "refusal not shown, or the switch stayed down");
+               });
+        QTest::newRow("mode switch of the firmware-8 page")
+            << "TForm1" << "cbModeFSM" << toggle << nothing << Check([](Fixture &f) {
+                   return expect(f.ui->cbModeFSM->text() ==
+                                     f.h.state().text(Txt::ModeRunning),
+                                 "mode caption not changed");
+               });
+        QTest::newRow("reference radio") << "TForm1" << "rbFRMAutoRef" << toggle << nothing
+                                         << Check([](Fixture &f) {
+                                                return expect(f.h.state().sensor.FsmAutoRef,
+                                                              "automatic reference not taken");
+                                            });
+        QTest::newRow("periodic output box")
+            << "TForm1" << "cbPeriod" << toggle << Step([](Fixture &f) {
+                   f.ui->cbPeriod->setChecked(false);
+                   f.ui->edPeriod->setEnabled(false);
+               })
+            << Check([](Fixture &f) {
+                   return expect(f.ui->edPeriod->isEnabled(), "period edit not enabled");
+               });
+        QTest::newRow("resolution item") << "TForm1" << "RadioGroup_Item1" << toggle
+                                         << Step([](Fixture &f) {
+                                                f.ui->RadioGroup->setItemIndex(0);
+                                                f.ui->cbNdate->setChecked(false);
+                                            })
+                                         << Check([](Fixture &f) {
+                                                return expect(f.ui->cbNdate->isChecked(),
+                                                              "resolution handler not run");
+                                            });
+        QTest::newRow("inclinometer output box")
+            << "TForm1" << "cbModeIncl" << toggle << Step([](Fixture &f) {
+                   f.ui->cbModeIncl->setChecked(false);
+                   f.ui->Label99->setEnabled(false);
+               })
+            << Check([](Fixture &f) {
+                   return expect(f.ui->Label99->isEnabled(), "inclinometer address not offered");
+               });
+        QTest::newRow("RTS line box") << "TForm1" << "cbRTS" << toggle << nothing
+                                      << Check([](Fixture &f) {
+                                             return expect(f.h.form().port().ComProp().EnableDTR,
+                                                           "line option not set");
+                                         });
+        QTest::newRow("autosave switch")
+            << "TForm7" << "rgAvtoSaveItem0" << toggle << nothing << Check([](Fixture &f) {
+                   return expect(f.window("TForm7")->findChild<QLineEdit *>("meAvtoSave")->isEnabled(),
+                                 "autosave constant not offered");
+               });
+        QTest::newRow("wizard Next") << "TForm1" << "BitBtn5" << press << nothing
+                                     << Check([](Fixture &f) {
+                                            f.h.clock.advance(1550);
+                                            return expect(f.ui->PageControl->currentWidget() ==
+                                                              f.ui->TabSheet1,
+                                                          "page not changed");
+                                        });
+        QTest::newRow("protocol Review") << "TForm6" << "SpeedButton1" << press << nothing
+                                         << Check([](Fixture &f) {
+                                                return expect(f.h.dialogs.shown().size() == 1 &&
+                                                                  f.h.dialogs.shown()[0].kind ==
+                                                                      QStringLiteral("open"),
+                                                              "no file dialog");
+                                            });
+    }
+
+    void actionIsAClick()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, control);
+        QFETCH(QString, action);
+        QFETCH(Step, before);
+        QFETCH(Check, check);
+        auto f = calibrationFixture();
+        QWidget *win = f->window(window);
+        QVERIFY(win);
+        auto *b = win->findChild<QAbstractButton *>(control);
+        QVERIFY2(b, qPrintable(control));
+        before(*f);
+        f->h.dialogs.clear();
+        const int heardBefore = int(f->h.sensor.requests().size());
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(b);
+        QVERIFY(iface && iface->actionInterface());
+        QVERIFY2(iface->actionInterface()->actionNames().contains(action),
+                 qPrintable(iface->actionInterface()->actionNames().join(u',')));
+        iface->actionInterface()->doAction(action);
+        QVERIFY(f->h.sensor.requests().size() >= heardBefore);
+        const QString failed = check(*f);
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+    }
+
+    // Every operable control of every window has a name a screen reader can
+    // say, every window is named by its title, and the names given beside the
+    // captions follow the language.
+    void everyControlHasAName()
+    {
+        ProgramHarness h;
+        h.start();
+        for (const int lang : {LangEnglish, LangRussian}) {
+            (lang == LangRussian ? h.form().controls()->Rus1 : h.form().controls()->English1)
+                ->trigger();
+            QStringList unnamed, wrongLanguage;
+            for (QWidget *win : allWindows(*h.program)) {
+                // Windows that get their title when shown (the help, the
+                // zero-search progress) have none before.
+                if (accessibleName(win) != win->windowTitle())
+                    unnamed << win->objectName() + QStringLiteral(" (window)");
+                for (QWidget *w : win->findChildren<QWidget *>()) {
+                    if (w->window() != win || !operable(w))
+                        continue;
+                    const QString name = accessibleName(w);
+                    const QString where = win->objectName() + QLatin1Char('.') + w->objectName();
+                    if (name.isEmpty())
+                        unnamed << where;
+                    // Captions stay as they are (some exist in Russian only);
+                    // the names given where a caption says nothing follow the
+                    // language.
+                    else if (lang == LangEnglish && !w->accessibleName().isEmpty() &&
+                             hasCyrillic(name))
+                        wrongLanguage << where + QLatin1Char('=') + name;
+                }
+            }
+            QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u' ')));
+            QVERIFY2(wrongLanguage.isEmpty(), qPrintable(wrongLanguage.join(u' ')));
+        }
+        for (QWidget *win : QList<QWidget *>{&h.form(), &h.program->form5(), &h.program->form6()})
+            QVERIFY2(!accessibleName(win).isEmpty(), qPrintable(win->objectName()));
+        for (const char *b : {"sbPlay", "sbPause", "sbRec", "sbStop", "sbUp", "UpDown1_Up"})
+            QVERIFY2(hasCyrillic(accessibleName(h.program->form5().findChild<QWidget *>(b))), b);
+    }
+
+    // A state the program puts on a switch runs no handler.
+    void programStateRunsNothing()
+    {
+        auto f = calibrationFixture();
+        auto *play = f->w->findChild<QToolButton *>(QStringLiteral("sbPlay"));
+        typeStep(*f, QStringLiteral("01000"));
+        play->setChecked(true);
+        play->setChecked(false);
+        play->toggle();
+        QVERIFY(!f->w->playing());
+        QVERIFY(f->h.dialogs.messages().isEmpty());
+        f->ui->seUpVal->setValue(1000);
+        f->ui->seDownVal->setValue(30000);
+        const int before = f->heard(CommandTable.SET_REP_MODE);
+        const QString caption = f->ui->cbModeFSM->text();
+        f->ui->SpeedButton1->setChecked(true);
+        f->ui->cbModeFSM->setChecked(true);
+        QCOMPARE(f->heard(CommandTable.SET_REP_MODE), before);
+        QCOMPARE(f->ui->cbModeFSM->text(), caption);
+    }
+};
+
+QTEST_MAIN(TstAccessibility)
+#include "tst_accessibility.moc"
