@@ -5,7 +5,8 @@ set -eu
 cd "$(dirname "$0")/.."
 
 PACKAGES="build-essential cmake pkg-config qt6-base-dev qt6-serialport-dev qt6-charts-dev \
-libxlsxwriter-dev zlib1g-dev libqt6opengl6-dev libgl-dev fonts-dejavu-core xvfb xauth unzip"
+libxlsxwriter-dev zlib1g-dev libqt6opengl6-dev libgl-dev fonts-dejavu-core fonts-liberation2 \
+xvfb xauth unzip poppler-utils"
 
 missing=""
 for p in $PACKAGES; do

@@ -17,8 +17,9 @@ const KvtoolCommand kCommands[] = {
     {"report", "PROTOCOL [-o FILE.odt|FILE.pdf]",
      "write the one-page calibration report (.odt, or .pdf by the name given)", &kvtoolReport},
     {"wlp", "PROTOCOL [--integer-levels] [--prefix TEXT] [--suffix TEXT] [-o FILE]",
-     "write the telematics table (.wlp): prefix, the user points as N:L, suffix;\n"
-     "      prefix and suffix from the settings unless given",
+     "write the telematics table (.wlp, Windows-1251): prefix, the user points as N:L,\n"
+     "      suffix; prefix, suffix and the level format (TARNETcb) from the settings\n"
+     "      unless given",
      &kvtoolWlp},
     {"identify", "--port COMn|DEVICE [--speed BAUD] [--address A] [--json] [--trace]",
      "read the sensor's passport and settings (READ_PARAM) and print them as key: value\n"

@@ -60,9 +60,10 @@ bool parse(const QStringList &args, const QStringList &known, bool texts, Args &
     return true;
 }
 
-int readProtocol(const QString &path, ExportData &data, QTextStream &err)
+int readProtocol(const QString &path, ExportDocument document, ExportData &data,
+                 QTextStream &err)
 {
-    ProtocolStatus st = readExportData(path, data);
+    ProtocolStatus st = readExportData(path, document, data);
     if (st.ok())
         st.notes = data.notes;
     return protocolExit(st, err);
@@ -78,6 +79,13 @@ int written(const QString &error, const QString &path, QTextStream &out, QTextSt
     return kExitOk;
 }
 
+// The user points a document left out, and why.
+void leftOut(const ExportData &data, QTextStream &err)
+{
+    if (const QString note = leftOutNote(unconvertibleUserPoints(data), 0); !note.isEmpty())
+        err << "note: " << note << '\n';
+}
+
 } // namespace
 
 int kvtoolXlsx(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -87,7 +95,8 @@ int kvtoolXlsx(const QStringList &args, QTextStream &out, QTextStream &err)
     if (!parse(args, {QStringLiteral("--autosave-points")}, false, a, err, usage))
         return kExitUsage;
     ExportData data;
-    if (const int rc = readProtocol(a.protocol, data, err); rc != kExitOk)
+    if (const int rc = readProtocol(a.protocol, ExportDocument::Workbook, data, err);
+        rc != kExitOk)
         return rc;
     const SettingsStore settings;
     // No sensor is connected: the scale labels follow the protocol's firmware.
@@ -115,11 +124,14 @@ int kvtoolReport(const QStringList &args, QTextStream &out, QTextStream &err)
         }
     }
     ExportData data;
-    if (const int rc = readProtocol(a.protocol, data, err); rc != kExitOk)
+    if (const int rc = readProtocol(a.protocol, ExportDocument::Report, data, err); rc != kExitOk)
         return rc;
     const QString path =
         a.output.isEmpty() ? documentPathBeside(a.protocol, QStringLiteral(".odt")) : a.output;
-    return written(writeReport(reportContent(data), path), path, out, err);
+    const int rc = written(writeReport(reportContent(data), path), path, out, err);
+    if (rc == kExitOk)
+        leftOut(data, err);
+    return rc;
 }
 
 int kvtoolWlp(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -129,16 +141,23 @@ int kvtoolWlp(const QStringList &args, QTextStream &out, QTextStream &err)
     if (!parse(args, {QStringLiteral("--integer-levels")}, true, a, err, usage))
         return kExitUsage;
     ExportData data;
-    if (const int rc = readProtocol(a.protocol, data, err); rc != kExitOk)
+    if (const int rc = readProtocol(a.protocol, ExportDocument::Telematics, data, err);
+        rc != kExitOk)
         return rc;
     const SettingsStore settings;
     const QString prefix = a.hasPrefix ? a.prefix : settings.get(SettingsKeys::PrefixStr);
     const QString suffix = a.hasSuffix ? a.suffix : settings.get(SettingsKeys::SufixStr);
-    const QString text =
-        wlpContent(data, prefix, suffix, a.flags.contains(QStringLiteral("--integer-levels")));
+    // The level format stored with the settings window's check box, as the
+    // menu item uses it; --integer-levels asks for integers whatever it holds.
+    const bool integerLevels = a.flags.contains(QStringLiteral("--integer-levels")) ||
+                               settings.get(SettingsKeys::TARNETcb);
+    const QString text = wlpContent(data, prefix, suffix, integerLevels);
     const QString path =
         a.output.isEmpty() ? documentPathBeside(a.protocol, QStringLiteral(".wlp")) : a.output;
-    const QString error = writeFileDurably(path, text.toLocal8Bit());
-    return written(error.isEmpty() ? error : IniFile::writeErrorText(path) + ": " + error, path,
-                   out, err);
+    const QString error = writeFileDurably(path, wlpBytes(text));
+    const int rc = written(
+        error.isEmpty() ? error : IniFile::writeErrorText(path) + ": " + error, path, out, err);
+    if (rc == kExitOk)
+        leftOut(data, err);
+    return rc;
 }

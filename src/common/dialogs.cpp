@@ -1,7 +1,18 @@
 #include "common/dialogs.h"
 
-MsgAnswer ScriptedDialogs::message(const QString &text, MsgIcon icon, MsgButtons buttons,
-                                   const QString &title)
+MsgAnswer Dialogs::message(const QString &text, MsgIcon icon, MsgButtons buttons,
+                           const QString &title)
+{
+    if (const auto a = ask(text, icon, buttons, title))
+        return *a;
+    // Closed: what closing the box counts as.
+    if (buttons == MsgButtons::Ok)
+        return MsgAnswer::Ok;
+    return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
+}
+
+std::optional<MsgAnswer> ScriptedDialogs::ask(const QString &text, MsgIcon icon,
+                                              MsgButtons buttons, const QString &title)
 {
     Shown s{QStringLiteral("message"), text, icon, buttons, title, QString()};
     m_shown.append(s);
@@ -12,6 +23,8 @@ MsgAnswer ScriptedDialogs::message(const QString &text, MsgIcon icon, MsgButtons
     return (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel) ? MsgAnswer::Yes
                                                                                 : MsgAnswer::Ok;
 }
+
+
 
 std::optional<QString> ScriptedDialogs::inputText(const QString &title, const QString &prompt,
                                                   const QString &initial)

@@ -19,9 +19,12 @@ public:
 
     /// Modal message box; returns the button pressed (closing the box counts as
     /// Cancel, or No when there is no Cancel button, or Ok for a lone OK).
-    virtual MsgAnswer message(const QString &text, MsgIcon icon = MsgIcon::None,
-                              MsgButtons buttons = MsgButtons::Ok,
-                              const QString &title = QString()) = 0;
+    MsgAnswer message(const QString &text, MsgIcon icon = MsgIcon::None,
+                      MsgButtons buttons = MsgButtons::Ok, const QString &title = QString());
+    /// A question that may be left unanswered: the button pressed, or nullopt
+    /// when the box was closed without one (the close box, Esc).
+    virtual std::optional<MsgAnswer> ask(const QString &text, MsgIcon icon, MsgButtons buttons,
+                                         const QString &title = QString()) = 0;
     /// Modal text input; nullopt when cancelled.
     virtual std::optional<QString> inputText(const QString &title, const QString &prompt,
                                              const QString &initial) = 0;
@@ -49,8 +52,8 @@ public:
         QString path; // file dialogs: the folder or suggested file offered
     };
 
-    MsgAnswer message(const QString &text, MsgIcon icon, MsgButtons buttons,
-                      const QString &title) override;
+    std::optional<MsgAnswer> ask(const QString &text, MsgIcon icon, MsgButtons buttons,
+                                 const QString &title) override;
     std::optional<QString> inputText(const QString &title, const QString &prompt,
                                      const QString &initial) override;
     QString openFileName(const QString &title, const QString &dir, const QString &filter) override;
@@ -59,6 +62,9 @@ public:
 
     /// Queue answers for the next message boxes.
     void answer(MsgAnswer a) { m_answers.append(a); }
+    /// Queue closing the next message box without an answer (message() then
+    /// gives what closing counts as; ask() gives nullopt).
+    void answerClosed() { m_answers.append(std::nullopt); }
     /// Queue a text for the next input box (nullopt: cancel).
     void answerInput(std::optional<QString> text) { m_inputs.append(text); }
     /// Queue a file name for the next open/save dialog ("" cancels).
@@ -74,7 +80,7 @@ public:
 
 private:
     QList<Shown> m_shown;
-    QList<MsgAnswer> m_answers;
+    QList<std::optional<MsgAnswer>> m_answers;
     QList<std::optional<QString>> m_inputs;
     QStringList m_files;
     std::function<void(const Shown &)> m_hook;

@@ -1,12 +1,14 @@
 #include "common/qt_dialogs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
-MsgAnswer QtDialogs::message(const QString &text, MsgIcon icon, MsgButtons buttons,
-                             const QString &title)
+std::optional<MsgAnswer> QtDialogs::ask(const QString &text, MsgIcon icon, MsgButtons buttons,
+                                        const QString &title)
 {
     QMessageBox box(m_parent);
     box.setWindowTitle(title.isEmpty() ? QApplication::applicationDisplayName() : title);
@@ -26,16 +28,25 @@ MsgAnswer QtDialogs::message(const QString &text, MsgIcon icon, MsgButtons butto
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     }
-    const int r = box.exec();
-    switch (r) {
+    // Closing the box (Esc, the close box) presses its escape button; a box
+    // without Cancel would take No or Ok for it, so a hidden Cancel stands
+    // for "closed without an answer".
+    QAbstractButton *closed = box.button(QMessageBox::Cancel);
+    if (!closed) {
+        closed = box.addButton(QMessageBox::Cancel);
+        closed->hide();
+    }
+    box.setEscapeButton(closed);
+    box.exec();
+    QAbstractButton *pressed = box.clickedButton();
+    if (!pressed || pressed == closed)
+        return std::nullopt;
+    switch (box.standardButton(pressed)) {
     case QMessageBox::Ok: return MsgAnswer::Ok;
     case QMessageBox::Yes: return MsgAnswer::Yes;
     case QMessageBox::No: return MsgAnswer::No;
-    default: break;
+    default: return std::nullopt;
     }
-    if (buttons == MsgButtons::YesNo)
-        return MsgAnswer::No;
-    return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel;
 }
 
 std::optional<QString> QtDialogs::inputText(const QString &title, const QString &prompt,

@@ -10,8 +10,8 @@ public:
     explicit QtDialogs(QWidget *parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget *parent) { m_parent = parent; }
 
-    MsgAnswer message(const QString &text, MsgIcon icon, MsgButtons buttons,
-                      const QString &title) override;
+    std::optional<MsgAnswer> ask(const QString &text, MsgIcon icon, MsgButtons buttons,
+                                 const QString &title) override;
     std::optional<QString> inputText(const QString &title, const QString &prompt,
                                      const QString &initial) override;
     QString openFileName(const QString &title, const QString &dir, const QString &filter) override;

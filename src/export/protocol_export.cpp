@@ -1,5 +1,6 @@
 #include "export/protocol_export.h"
 
+#include "common/cp1251.h"
 #include "common/lang_ids.h"
 #include "common/numfmt.h"
 #include "shell/lang_table.h"
@@ -7,6 +8,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -14,6 +16,14 @@ namespace {
 
 const QByteArray kFlesh = QByteArrayLiteral("Flesh");
 const QByteArray kTypeProbe = QByteArrayLiteral("TypeProbe");
+
+// The texts of the report's job lines.
+const QList<QByteArray> &reportTextKeys()
+{
+    static const QList<QByteArray> keys = {"CompanyName", "ProizvMashine", "NamberMashine",
+                                           "NameUser", "Firma"};
+    return keys;
+}
 
 // LangTable indices of the spreadsheet's labels and headers.
 namespace Sheet {
@@ -40,13 +50,13 @@ std::optional<double> wholeNumber(const QString &v)
 
 qint32 ExportData::integer(const QByteArray &key) const
 {
-    const auto n = NumberFormat::parseInt(plain.value(key));
+    const auto n = NumberFormat::parseInt(value(key));
     if (!n || *n < std::numeric_limits<qint32>::min() || *n > std::numeric_limits<qint32>::max())
         return 0;
     return qint32(*n);
 }
 
-ProtocolStatus readExportData(const QString &path, ExportData &out)
+ProtocolStatus readExportData(const QString &path, ExportDocument document, ExportData &out)
 {
     out = ExportData();
     out.path = path;
@@ -60,33 +70,94 @@ ProtocolStatus readExportData(const QString &path, ExportData &out)
         return st;
     }
     out.version = r.version();
+    const IniFile &ini = r.ini();
+    for (const QByteArray &k : ini.document().keys(Protocol::kUserOption))
+        out.plain.insert(k.toLower(), ini.readString(Protocol::kUserOption, k, QString()));
+
+    const bool workbook = document == ExportDocument::Workbook || document == ExportDocument::All;
+    const bool report = document == ExportDocument::Report || document == ExportDocument::All;
     QList<QByteArray> textKeys;
-    for (const QByteArray &k : Protocol::generalTextKeys())
-        textKeys << k;
-    textKeys << kFlesh;
+    if (workbook) {
+        for (const QByteArray &k : Protocol::generalTextKeys())
+            textKeys << k;
+        textKeys << kFlesh;
+    } else if (report) {
+        textKeys = reportTextKeys();
+    }
     for (const QByteArray &k : textKeys) {
         QString t;
-        st = r.text(k, out.version, t);
-        if (!st.ok())
-            return st;
+        if (workbook && out.version < Protocol::kVersion) {
+            // An old protocol's texts go to the workbook as read: every
+            // Windows-1251 letter and sign, none dropped.
+            t = fromCp1251(ini.readBytes(Protocol::kUserOption, k, QByteArray()));
+        } else {
+            st = r.text(k, out.version, t);
+            if (!st.ok())
+                return st;
+        }
         out.texts.insert(k, t);
     }
-    // The probe type is always stored in the numeric encoding.
-    if (r.ini().hasKey(Protocol::kUserOption, kTypeProbe)) {
+    // The probe type, always in the numeric encoding, is shown only for a
+    // stored firmware 8.
+    if (workbook && out.integer("Version_H") == 8 &&
+        ini.hasKey(Protocol::kUserOption, kTypeProbe)) {
         QString t;
         st = r.text(kTypeProbe, std::max(out.version, Protocol::kVersion), t);
         if (!st.ok())
             return st;
         out.texts.insert(kTypeProbe, t);
     }
-    for (const QByteArray &k : r.ini().document().keys(Protocol::kUserOption))
-        out.plain.insert(k, r.ini().readString(Protocol::kUserOption, k, QString()));
 
+    // Every point the reading visits, usable by the opening's rule or not: a
+    // time that does not convert matters to no document, and the workbook
+    // lists its points whatever their numbers hold.
     const PointsRead read = r.points(&out.notes);
-    out.points.reserve(read.points.size());
+    std::vector<int> indices;
+    indices.reserve(read.points.size() + read.skipped.size());
     for (const StoredPoint &p : read.points)
-        out.points.push_back({p.index, r.pointKeys(p.index, QString()), p.FilterN, p.liter});
+        indices.push_back(p.index);
+    indices.insert(indices.end(), read.skipped.begin(), read.skipped.end());
+    std::sort(indices.begin(), indices.end());
+    out.points.reserve(indices.size());
+    const QByteArray zero("0");
+    for (const int i : indices) {
+        ExportPoint p{i, r.pointKeys(i, QString()), std::nullopt, std::nullopt};
+        auto orZero = [&](const QString &v) { return v.isEmpty() ? zero : v.toLatin1(); };
+        p.n = storedPointInteger(orZero(p.keys.FilterN));
+        p.litres = storedPointLitres(orZero(p.keys.liter));
+        out.points.push_back(std::move(p));
+    }
     return st;
+}
+
+std::vector<int> unconvertibleUserPoints(const ExportData &data)
+{
+    std::vector<int> out;
+    for (const ExportPoint &p : data.points)
+        if (p.userSave() && !p.convertible())
+            out.push_back(p.index);
+    return out;
+}
+
+QString leftOutNote(const std::vector<int> &indices, int lang)
+{
+    if (indices.empty())
+        return QString();
+    QStringList shown;
+    for (size_t k = 0; k < indices.size() && k < 10; ++k)
+        shown << QString::number(indices[k]);
+    if (indices.size() > 10)
+        shown << QStringLiteral("…");
+    const QString list = shown.join(QStringLiteral(", "));
+    if (lang == 1)
+        return QStringLiteral("Точек пользователя не вошло в документ: %1 (номера %2): их код "
+                              "уровня или литры не являются числами.")
+            .arg(indices.size())
+            .arg(list);
+    return QStringLiteral("%1 user point(s) left out of the document (indices %2): their level "
+                          "code or litres are not numbers.")
+        .arg(indices.size())
+        .arg(list);
 }
 
 // ---- spreadsheet
@@ -158,13 +229,13 @@ SheetContent spreadsheetContent(const ExportData &d, bool autosavePoints,
     number(11, 12, d.integer("UpDown3"));
     for (const auto &[row, key] :
          {std::pair<int, const char *>{15, "CAPDAC"}, {16, "CAPOFF"}, {17, "SN"}})
-        stored(row, 12, d.plain.value(QByteArray(key)));
+        stored(row, 12, d.value(key));
     number(12, 12, d.integer("LengthProbe"));
 
     // The scale rows follow the firmware stored in the protocol, not the
     // connected sensor's (which the export leaves as it is).
     auto plainOr = [&](const char *key, const QString &def) {
-        return d.has(key) ? d.plain.value(key) : def;
+        return d.has(key) ? d.value(key) : def;
     };
     const int storedMajor = d.integer("Version_H");
     if (storedMajor == 5) {
@@ -180,8 +251,23 @@ SheetContent spreadsheetContent(const ExportData &d, bool autosavePoints,
         text(24, 12, plainOr("PermixFuel", defaults.mePermix));
     }
 
-    // Points: every point with a status at the row of its index, or the user
-    // points packed from row 2.
+    // Points, chosen by their status alone: every point with a status at the
+    // row of its index, or the user points packed from row 2. Each column
+    // holds one type, so the installer can chart litres against N: a number
+    // where the stored text converts, the stored text where it does not.
+    auto typed = [&](int row, int col, const QString &v, std::optional<double> n,
+                     const QString &format) {
+        if (n)
+            s.cells.push_back({row, col, SheetCell::Kind::Number, QString(), *n, format});
+        else
+            text(row, col, v);
+    };
+    auto integerOf = [](const QString &v) -> std::optional<double> {
+        if (const auto n = storedPointInteger(v.toLatin1()))
+            return double(*n);
+        return std::nullopt;
+    };
+    const QString integers = QStringLiteral("0");
     int next = 2;
     for (const ExportPoint &p : d.points) {
         int row = 0;
@@ -191,16 +277,20 @@ SheetContent spreadsheetContent(const ExportData &d, bool autosavePoints,
             row = next++;
         else
             continue;
-        stored(row, 3, p.keys.Time);
-        stored(row, 2, p.keys.FilterN);
-        const auto n = wholeNumber(p.keys.FilterN);
-        s.cells.push_back(
-            {row, 4, SheetCell::Kind::Formula, QStringLiteral("=B%1").arg(row), n.value_or(0)});
-        stored(row, 6, p.keys.Sistem_Time);
-        stored(row, 1, p.keys.liter);
-        stored(row, 7, p.keys.Tetmo);
-        if (d.version >= Protocol::kVersion)
-            stored(row, 5, p.keys.FilterC.isEmpty() ? QStringLiteral("0") : p.keys.FilterC);
+        const std::optional<double> n = integerOf(p.keys.FilterN);
+        typed(row, 3, p.keys.Time, integerOf(p.keys.Time), integers);
+        typed(row, 2, p.keys.FilterN, n, integers);
+        s.cells.push_back({row, 4, SheetCell::Kind::Formula, QStringLiteral("=B%1").arg(row),
+                           n.value_or(0), QString()});
+        text(row, 6, p.keys.Sistem_Time);
+        typed(row, 1, p.keys.liter, storedPointLitres(p.keys.liter.toLatin1()),
+              QStringLiteral("0.00"));
+        // The temperature keeps its sign on screen (+23, -5).
+        typed(row, 7, p.keys.Tetmo, integerOf(p.keys.Tetmo), QStringLiteral("+0;-0;0"));
+        if (d.version >= Protocol::kVersion) {
+            const QString c = p.keys.FilterC.isEmpty() ? QStringLiteral("0") : p.keys.FilterC;
+            typed(row, 5, c, integerOf(c), integers);
+        }
         text(row, 8, p.keys.Status_Save);
     }
     return s;
@@ -217,8 +307,8 @@ ReportContent reportContent(const ExportData &d)
     const NumberFormat nf(QLatin1Char(','));
     int k = 1;
     for (const ExportPoint &p : d.points)
-        if (p.userSave())
-            r.rows.push_back({QString::number(k++), nf.general(p.litres), p.keys.FilterN});
+        if (p.userSave() && p.convertible())
+            r.rows.push_back({QString::number(k++), nf.general(*p.litres), p.keys.FilterN});
     auto text = [&](const char *key) { return d.texts.value(QByteArray(key)); };
     r.jobLines = {QStringLiteral("Название компании: ") + text("CompanyName"),
                   QStringLiteral("Производитель ТС: ") + text("ProizvMashine"),
@@ -239,12 +329,11 @@ QString wlpContent(const ExportData &d, const QString &prefix, const QString &su
     QString out = prefix;
     bool first = true;
     for (const ExportPoint &p : d.points) {
-        if (!p.userSave())
+        if (!p.userSave() || !p.convertible())
             continue;
-        // Usable points only: their N and litres converted.
         const QString n =
-            integerLevels ? QString::number(p.n) : NumberFormat::fixedDot(p.n / 1000.0, 3, 4);
-        const QString l = QString::number(qint64(std::trunc(p.litres)));
+            integerLevels ? QString::number(*p.n) : NumberFormat::fixedDot(*p.n / 1000.0, 3, 4);
+        const QString l = QString::number(qint64(std::trunc(*p.litres)));
         if (!first)
             out += QLatin1Char(':');
         out += n + QLatin1Char(':') + l;
@@ -257,10 +346,27 @@ QString wlpContent(const ExportData &d, const QString &prefix, const QString &su
 
 QString documentPathBeside(const QString &protocolPath, const QString &extension)
 {
+    return documentPathsBeside(protocolPath, {extension}).front();
+}
+
+QStringList documentPathsBeside(const QString &protocolPath, const QStringList &extensions)
+{
     const QFileInfo fi(protocolPath);
     const QString base = fi.absolutePath() + QLatin1Char('/') + fi.completeBaseName();
-    QString path = base + extension;
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = base + QStringLiteral(" (%1)").arg(n) + extension;
-    return path;
+    for (int n = 1;; ++n) {
+        const QString stem = n == 1 ? base : base + QStringLiteral(" (%1)").arg(n);
+        QStringList paths;
+        bool free = true;
+        for (const QString &ext : extensions) {
+            paths << stem + ext;
+            free = free && !QFileInfo::exists(paths.back());
+        }
+        if (free)
+            return paths;
+    }
+}
+
+QByteArray wlpBytes(const QString &content)
+{
+    return toCp1251(content);
 }

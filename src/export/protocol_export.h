@@ -11,40 +11,70 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
+/// The documents made from a protocol; each reads only the keys it uses, so a
+/// damaged key that a document never shows does not stop it.
+enum class ExportDocument {
+    Workbook,   ///< the general texts, "Flesh", and "TypeProbe" for a stored firmware 8
+    Report,     ///< the five texts of the job lines
+    Telematics, ///< no text at all
+    All,        ///< every text any document reads
+};
+
 /// A stored point as the exports see it: its keys as stored (empty when
-/// absent) and the usable values of the opening's rule.
+/// absent) and its level code and litres converted as the opening converts
+/// them (an absent key counts as "0").
 struct ExportPoint {
     int index = 0;
-    PointKeys keys;    ///< the seven texts as stored; absent keys empty
-    qint32 n = 0;      ///< FilterN as the opening reads it
-    double litres = 0; ///< liter as the opening reads it
+    PointKeys keys; ///< the seven texts as stored; absent keys empty
+    std::optional<qint32> n;
+    std::optional<double> litres;
     bool userSave() const { return keys.Status_Save == Protocol::kUserSave; }
+    /// The report and the telematics table need both numbers.
+    bool convertible() const { return n && litres; }
 };
 
 /// What the exports take from one protocol.
 struct ExportData {
     QString path;
     qint32 version = 0; ///< "Version" (texts below 100 are stored, not encoded)
-    /// The general texts by key ("CompanyName" …, "Flesh", "TypeProbe"),
-    /// decoded by the version; absent keys empty.
+    /// The texts the document reads ("CompanyName" …, "Flesh", "TypeProbe"),
+    /// decoded by the version; absent keys empty, keys the document does not
+    /// read absent.
     QHash<QByteArray, QString> texts;
-    /// The plain [User_Option] values as stored ("CAPDAC", "SN", …); absent keys absent.
+    /// The plain [User_Option] values as stored, by key folded to lower case
+    /// (keys are found without regard to case, as the opening finds them).
     QHash<QByteArray, QString> plain;
+    /// The stored value of a [User_Option] key; empty when absent.
+    QString value(const QByteArray &key) const { return plain.value(key.toLower()); }
+    /// Whether [User_Option] holds the key at all.
+    bool has(const QByteArray &key) const { return plain.contains(key.toLower()); }
     /// Integers of [User_Option] (0 when absent or not a number).
     qint32 integer(const QByteArray &key) const;
-    /// Whether [User_Option] holds the key at all.
-    bool has(const QByteArray &key) const { return plain.contains(key); }
-    /// The usable points (the opening's rule), ascending index.
+    /// Every stored point (and point 0, stored or not), ascending index,
+    /// whether its numbers convert or not: each document chooses.
     std::vector<ExportPoint> points;
     QStringList notes;
 };
 
-/// Reads a protocol for the exports. Refuses a file that is not a protocol
-/// (NotProtocol), reports a damaged encoded text (DamagedText) and an
-/// unreadable file (Io) as the opening does.
-[[nodiscard]] ProtocolStatus readExportData(const QString &path, ExportData &out);
+/// Reads a protocol for one document. Refuses a file that is not a protocol
+/// (NotProtocol), reports a damaged encoded text that the document reads
+/// (DamagedText) and an unreadable file (Io) as the opening does.
+[[nodiscard]] ProtocolStatus readExportData(const QString &path, ExportDocument document,
+                                            ExportData &out);
+[[nodiscard]] inline ProtocolStatus readExportData(const QString &path, ExportData &out)
+{
+    return readExportData(path, ExportDocument::All, out);
+}
+
+/// The user points that the report and the telematics table leave out
+/// because their level code or litres do not convert, ascending index.
+std::vector<int> unconvertibleUserPoints(const ExportData &data);
+/// What the window and kvtool say about them (Lang: 1 Russian, 0 English);
+/// empty when there are none.
+QString leftOutNote(const std::vector<int> &indices, int lang);
 
 // ---- spreadsheet
 
@@ -55,6 +85,7 @@ struct SheetCell {
     Kind kind = Kind::Text;
     QString text;      ///< text, or the formula ("=B2")
     double number = 0; ///< the number, or the formula's cached value
+    QString format;    ///< number format of a number ("0.00"); empty: general
 };
 
 struct SheetContent {
@@ -73,8 +104,11 @@ struct SheetDefaults {
 };
 
 /// The workbook's cells: the general block (labels in I, values in L), the
-/// header row, and the points (with `autosavePoints` every point with a
-/// status at the row of its index + 2, else the user points packed from row 2).
+/// header row, and the points chosen by their status alone (with
+/// `autosavePoints` every point with a status at the row of its index + 2,
+/// else the user points packed from row 2). Columns A, B, C, E and G hold
+/// numbers where the stored text converts (litres with two decimals, the
+/// temperature with its sign) and the stored text where it does not.
 SheetContent spreadsheetContent(const ExportData &data, bool autosavePoints,
                                 const SheetDefaults &defaults, int lang);
 
@@ -96,7 +130,7 @@ ReportContent reportContent(const ExportData &data);
 /// Prefix, the user points as N:L pairs, suffix. `integerLevels`: N as an
 /// integer (1500), else N / 1000 with a full stop (1.500). L is the integer
 /// part of the litres (0012,50 -> 12, 12,5 -> 12). A point whose N or litres
-/// do not convert is left out.
+/// do not convert is left out (unconvertibleUserPoints names them).
 QString wlpContent(const ExportData &data, const QString &prefix, const QString &suffix,
                    bool integerLevels);
 
@@ -106,3 +140,10 @@ QString wlpContent(const ExportData &data, const QString &prefix, const QString 
 /// `extension` (".xlsx"); when that exists, " (2)", " (3)" … is added, so an
 /// existing file is never overwritten.
 QString documentPathBeside(const QString &protocolPath, const QString &extension);
+/// The same for documents made together (".odt" and ".pdf"): one base name
+/// and number for all, the first under which none of them exists.
+QStringList documentPathsBeside(const QString &protocolPath, const QStringList &extensions);
+
+/// The telematics table's bytes: Windows-1251, the single-byte code page the
+/// monitoring system reads; a character it lacks is written as "?".
+QByteArray wlpBytes(const QString &content);

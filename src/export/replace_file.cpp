@@ -6,15 +6,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
-
-QString temporaryBeside(const QString &path)
-{
-    const QFileInfo fi(path);
-    return fi.absolutePath() + QStringLiteral("/.") + fi.completeBaseName() +
-           QStringLiteral(".tmp") + QString::number(qint64(::getpid())) + QLatin1Char('.') +
-           fi.suffix();
-}
 
 QString moveOver(const QString &temporary, const QString &path)
 {

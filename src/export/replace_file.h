@@ -2,11 +2,10 @@
 // A document is written under a temporary name beside its target and then
 // renamed over it, so a failure never leaves half a file under the name.
 
+#include "tank/ini_file.h" // temporaryPathBeside
+
 #include <QString>
 
-/// A hidden, process-unique name in the target's folder, keeping its extension
-/// (a writer may choose its format by it).
-QString temporaryBeside(const QString &path);
 /// Renames `temporary` over `path`. Empty text on success; otherwise the
 /// temporary file is removed and the text says why ("Unable to write to …").
 [[nodiscard]] QString moveOver(const QString &temporary, const QString &path);

@@ -16,9 +16,21 @@ namespace {
 
 constexpr double kColumnsPt[] = {50, 120, 100};
 
+// The report's typeface: the word processors' serif body face (a metric twin
+// of it on Linux), in which the header "Пользовательские, л." fits its
+// 120 pt column and the signature line fits the page at 12 pt.
+const QStringList &reportFamilies()
+{
+    static const QStringList families = {QStringLiteral("Times New Roman"),
+                                         QStringLiteral("Liberation Serif"),
+                                         QStringLiteral("Tinos"), QStringLiteral("serif")};
+    return families;
+}
+
 QTextCharFormat sized(int pt)
 {
     QTextCharFormat f;
+    f.setFontFamilies(reportFamilies());
     f.setFontPointSize(pt);
     return f;
 }
@@ -37,6 +49,7 @@ void buildReportDocument(const ReportContent &c, QTextDocument &doc, bool pdf)
     cur.setBlockFormat(centred);
     cur.setBlockCharFormat(sized(15));
     cur.insertText(c.title, sized(15));
+    // The table follows the title directly: no empty paragraph between them.
 
     // The table: fixed column widths and a fixed total, so a word processor
     // does not stretch it over the page.
@@ -56,7 +69,6 @@ void buildReportDocument(const ReportContent &c, QTextDocument &doc, bool pdf)
     }
     tf.setColumnWidthConstraints(widths);
     tf.setWidth(QTextLength(QTextLength::FixedLength, total));
-    cur.insertBlock(left, sized(12));
     QTextTable *table = cur.insertTable(int(c.rows.size()) + 1, 3, tf);
     auto cell = [&](int row, int col, const QString &text, bool centre) {
         QTextCursor cc = table->cellAt(row, col).firstCursorPosition();
@@ -75,7 +87,7 @@ void buildReportDocument(const ReportContent &c, QTextDocument &doc, bool pdf)
     cur.movePosition(QTextCursor::NextBlock);
     cur.setBlockFormat(left);
     cur.setBlockCharFormat(sized(12));
-    cur.insertBlock(left, sized(12)); // the empty line before the job data
+    // The block that follows the table is the empty line before the job data.
     for (const QString &line : c.jobLines) {
         cur.insertBlock(left, sized(12));
         cur.insertText(line, sized(12));
@@ -90,9 +102,11 @@ QString writeReport(const ReportContent &content, const QString &path)
 {
     const QFileInfo fi(path);
     const bool pdf = fi.suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
-    const QString tmp = temporaryBeside(path);
+    const QString tmp = temporaryPathBeside(path);
     QTextDocument doc;
     QFont font = doc.defaultFont();
+    font.setFamilies(reportFamilies());
+    font.setStyleHint(QFont::Serif);
     font.setPointSize(12);
     doc.setDefaultFont(font);
     buildReportDocument(content, doc, pdf);
@@ -104,6 +118,12 @@ QString writeReport(const ReportContent &content, const QString &path)
         printer.setOutputFileName(tmp);
         printer.setPageSize(QPageSize(QPageSize::A4));
         printer.setPageMargins(QMarginsF(20, 15, 15, 15), QPageLayout::Millimeter);
+        // A document with a page size of its own is printed inside the page's
+        // margins as it stands; without one the printing call adds 2 cm on
+        // every side and a page number. The size is the printable area in the
+        // 96-dpi pixels the layout measures in.
+        doc.setDocumentMargin(0);
+        doc.setPageSize(printer.pageLayout().paintRect(QPageLayout::Point).size() * (96.0 / 72.0));
         doc.print(&printer);
         ok = QFileInfo(tmp).size() > 0;
         why = QStringLiteral("the PDF could not be made");
@@ -119,9 +139,9 @@ QString writeReport(const ReportContent &content, const QString &path)
     return moveOver(tmp, path);
 }
 
-QRectF printedRect(const QSize &pixels, int dpi)
+QRectF printedRect(const QSizeF &size, int dpi)
 {
-    return QRectF(0, 0, pixels.width() * dpi / 96.0, pixels.height() * dpi / 96.0);
+    return QRectF(0, 0, size.width() * dpi / 96.0, size.height() * dpi / 96.0);
 }
 
 bool printImage(QPrinter &printer, const QImage &image)
@@ -129,6 +149,8 @@ bool printImage(QPrinter &printer, const QImage &image)
     QPainter p;
     if (!p.begin(&printer))
         return false;
-    p.drawImage(printedRect(image.size(), printer.resolution()), image);
+    // A capture on a scaled display holds device pixels (twice as many at
+    // scale 2); its size on screen is the device-independent one.
+    p.drawImage(printedRect(image.deviceIndependentSize(), printer.resolution()), image);
     return p.end();
 }

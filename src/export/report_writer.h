@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <QRectF>
+#include <QSizeF>
 
 class QImage;
 class QPrinter;
@@ -23,9 +24,11 @@ void buildReportDocument(const ReportContent &content, QTextDocument &doc, bool 
 /// text on success, else why not.
 [[nodiscard]] QString writeReport(const ReportContent &content, const QString &path);
 
-/// Where an image of `pixels` goes on a page of `dpi` dots per inch: the
-/// top-left corner, at the physical size it has on a 96-dpi screen.
-QRectF printedRect(const QSize &pixels, int dpi);
+/// Where an image of `size` device-independent pixels goes on a page of `dpi`
+/// dots per inch: the top-left corner, at the physical size it has on a
+/// 96-dpi screen.
+QRectF printedRect(const QSizeF &size, int dpi);
 /// Draws `image` at the top-left of one page, scaled so that it has the
-/// physical size it has on a 96-dpi screen.
+/// physical size it has on a 96-dpi screen, whatever the display's scaling
+/// (the image's device-pixel ratio).
 [[nodiscard]] bool printImage(QPrinter &printer, const QImage &image);

@@ -51,6 +51,7 @@ class TForm5;
 class TForm9;
 class TForm6;
 struct ExportData;
+enum class ExportDocument;
 struct JobData;
 class TForm7;
 class QLabel;
@@ -474,9 +475,9 @@ private:
     void txt1Click();
     void N20Click();
     void WORD1Click();
-    /// The open protocol for an export; false (with the message shown) when
-    /// none is open or it cannot be read.
-    bool readOpenProtocol(ExportData &data);
+    /// The open protocol as one document reads it; false (with the message
+    /// shown) when none is open or it cannot be read.
+    bool readOpenProtocol(ExportDocument document, ExportData &data);
     /// "Document saved:" with the paths, and a hint when no application opened it.
     QString documentSavedText(const QStringList &paths, bool opened) const;
 

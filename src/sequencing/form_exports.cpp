@@ -15,6 +15,7 @@
 #include "shell/AvtoSave_U.h"
 #include "tank/ini_file.h"
 
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QPrinter>
 
@@ -30,11 +31,11 @@ QString TForm1::documentSavedText(const QStringList &paths, bool opened) const
     return t;
 }
 
-bool TForm1::readOpenProtocol(ExportData &data)
+bool TForm1::readOpenProtocol(ExportDocument document, ExportData &data)
 {
     if (m_state.CurrentProtocolFile.isEmpty())
         return false;
-    const ProtocolStatus st = readExportData(m_state.CurrentProtocolFile, data);
+    const ProtocolStatus st = readExportData(m_state.CurrentProtocolFile, document, data);
     if (!st.ok()) {
         m_dialogs->message(st.text, MsgIcon::Error);
         return false;
@@ -45,13 +46,16 @@ bool TForm1::readOpenProtocol(ExportData &data)
 void TForm1::N6Click()
 {
     bool autosavePoints = false;
-    if (m_windows.settings && m_windows.settings->avtoSaveIndex() == 0)
-        autosavePoints =
-            m_dialogs->message(m_state.text(Txt::ExportAutosave) + QLatin1Char('\r') +
-                                   m_state.text(Txt::ExportAutosaveIf),
-                               MsgIcon::Information, MsgButtons::YesNo) == MsgAnswer::Yes;
+    if (m_windows.settings && m_windows.settings->avtoSaveIndex() == 0) {
+        const auto answer = m_dialogs->ask(m_state.text(Txt::ExportAutosave) + QLatin1Char('\r') +
+                                               m_state.text(Txt::ExportAutosaveIf),
+                                           MsgIcon::Information, MsgButtons::YesNo);
+        if (!answer) // closed without an answer: no workbook
+            return;
+        autosavePoints = *answer == MsgAnswer::Yes;
+    }
     ExportData data;
-    if (!readOpenProtocol(data))
+    if (!readOpenProtocol(ExportDocument::Workbook, data))
         return;
     // The scale rows follow the protocol's stored firmware; the connected
     // sensor's record is left as it is.
@@ -77,20 +81,24 @@ void TForm1::N6Click()
 void TForm1::WORD1Click()
 {
     ExportData data;
-    if (!readOpenProtocol(data))
+    if (!readOpenProtocol(ExportDocument::Report, data))
         return;
     const ReportContent content = reportContent(data);
-    QStringList written;
-    for (const char *ext : {".odt", ".pdf"}) {
-        const QString out = documentPathBeside(data.path, QLatin1String(ext));
+    // The .odt and the .pdf under one base name and number.
+    const QStringList written =
+        documentPathsBeside(data.path, {QStringLiteral(".odt"), QStringLiteral(".pdf")});
+    for (const QString &out : written) {
         if (const QString err = writeReport(content, out); !err.isEmpty()) {
             m_dialogs->message(err, MsgIcon::Error);
             return;
         }
-        written << out;
     }
     const bool opened = m_world.openDocument && m_world.openDocument(written.front());
-    m_dialogs->message(documentSavedText(written, opened), MsgIcon::Information);
+    QString text = documentSavedText(written, opened);
+    if (const QString note = leftOutNote(unconvertibleUserPoints(data), m_state.Lang);
+        !note.isEmpty())
+        text += QLatin1Char('\r') + note;
+    m_dialogs->message(text, MsgIcon::Information);
 }
 
 void TForm1::txt1Click()
@@ -102,18 +110,32 @@ void TForm1::txt1Click()
         QStringLiteral("*.wlp"));
     if (out.isEmpty())
         return;
-    if (!out.endsWith(QLatin1String(".wlp")))
+    const bool ru = m_state.Lang == LangRussian;
+    if (!out.endsWith(QLatin1String(".wlp"))) {
         out += QStringLiteral(".wlp");
+        // The dialog asked about the name typed, not about this one.
+        if (QFileInfo::exists(out) &&
+            m_dialogs->message((ru ? QStringLiteral("Файл %1 уже существует.\rЗаменить его?")
+                                   : QStringLiteral("The file %1 already exists.\rReplace it?"))
+                                   .arg(out),
+                               MsgIcon::Warning, MsgButtons::YesNo) != MsgAnswer::Yes)
+            return;
+    }
     ExportData data;
-    if (!readOpenProtocol(data))
+    if (!readOpenProtocol(ExportDocument::Telematics, data))
         return;
     TForm7 *s = m_windows.settings;
     const QString text = wlpContent(data, s ? s->prefixText() : QString(),
                                     s ? s->sufixText() : QString(), s && s->forTarnet());
     // The whole file or none of it: written beside, then renamed over.
-    if (const QString err = writeFileDurably(out, text.toLocal8Bit()); !err.isEmpty())
+    if (const QString err = writeFileDurably(out, wlpBytes(text)); !err.isEmpty()) {
         m_dialogs->message(IniFile::writeErrorText(out) + QStringLiteral(": ") + err,
                            MsgIcon::Error);
+        return;
+    }
+    if (const QString note = leftOutNote(unconvertibleUserPoints(data), m_state.Lang);
+        !note.isEmpty())
+        m_dialogs->message(note, MsgIcon::Warning);
 }
 
 void TForm1::N20Click()

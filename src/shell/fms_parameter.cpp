@@ -1,5 +1,7 @@
 #include "shell/fms_parameter.h"
 
+#include "common/cp1251.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -7,15 +9,6 @@
 #include <QStringDecoder>
 
 namespace {
-
-// Windows-1251 bytes 0x80 … 0xBF; 0xC0 … 0xFF are А … я in order (U+0410 …).
-const char16_t cp1251High[64] = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409,
-    0x2039, 0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0xFFFD, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0,
-    0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB,
-    0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6,
-    0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
 
 // A file this big is not a names file; reading stops there.
 constexpr qint64 MaxFileSize = 1 << 20;
@@ -36,18 +29,7 @@ QString FmsParameter::decode(const QByteArray &bytes)
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
-    text.clear();
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80)
-            text.append(QChar(b));
-        else if (b < 0xC0)
-            text.append(QChar(cp1251High[b - 0x80]));
-        else
-            text.append(QChar(char16_t(0x0410 + (b - 0xC0))));
-    }
-    return text;
+    return fromCp1251(bytes);
 }
 
 QStringList FmsParameter::parse(const QByteArray &content)

@@ -162,5 +162,11 @@ private:
     FileStamp m_stamp;
 };
 
+/// A hidden name in the folder of `path` for a file that will be renamed over
+/// it, unique in this process and short whatever the length of `path`'s name
+/// (a name that fits the file system must not fail for its temporary's sake).
+/// It keeps a short extension, by which a writer may choose its format.
+QString temporaryPathBeside(const QString &path);
+
 /// Replaces `path` by `bytes` crash-safely. Empty text on success, else the reason.
 [[nodiscard]] QString writeFileDurably(const QString &path, const QByteArray &bytes);

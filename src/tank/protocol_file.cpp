@@ -312,6 +312,16 @@ QString Protocol::notProtocolMessage()
                           "другой протокол.");
 }
 
+std::optional<qint32> storedPointInteger(const QByteArray &stored)
+{
+    return bytesToInt32(stored);
+}
+
+std::optional<double> storedPointLitres(const QByteArray &stored)
+{
+    return bytesToLitres(stored, NumberFormat(QLatin1Char(',')));
+}
+
 QString tableLimitNote(qint32 stopPoint, int lang)
 {
     if (lang == 1)

@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace Protocol {
@@ -242,6 +243,12 @@ private:
     QString m_path;
     int m_lang;
 };
+
+/// The conversions reading the points applies to a stored integer key (Time,
+/// FilterN: 32 bits, decimal, blanks around it allowed) and to stored litres
+/// (a decimal with the comma); nullopt when the text does not convert.
+std::optional<qint32> storedPointInteger(const QByteArray &stored);
+std::optional<double> storedPointLitres(const QByteArray &stored);
 
 /// The Stop_Point note: points beyond the table's last index stay out of it.
 QString tableLimitNote(qint32 stopPoint, int lang);

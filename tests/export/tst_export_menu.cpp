@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -98,15 +99,26 @@ private Q_SLOTS:
         QCOMPARE(m_h->dialogs.messages().front(), QStringLiteral("Export autosave points?\r"));
         const QByteArray sheet =
             unzip(m_h->dir.filePath(QStringLiteral("tank.xlsx")), "xl/worksheets/sheet1.xml");
-        QVERIFY(sheet.contains("<c r=\"B3\"><v>1900</v></c>"));
+        static const QRegularExpression b3(QStringLiteral("<c r=\"B3\" s=\"[0-9]+\"><v>1900</v></c>"));
+        QVERIFY(b3.match(QString::fromUtf8(sheet)).hasMatch());
+
+        // Closing the question without an answer ends the export: no
+        // workbook, nothing more said.
+        m_h->dialogs.clear();
+        m_h->dialogs.answerClosed();
+        ui()->N6->trigger();
+        QCOMPARE(m_h->dialogs.messages(), QStringList{QStringLiteral("Export autosave points?\r")});
+        QVERIFY(!QFile::exists(m_h->dir.filePath(QStringLiteral("tank (2).xlsx"))));
     }
 
     void reportAndTable()
     {
         begin();
+        // A PDF of an earlier report is there: both new files get " (2)".
+        QFile(m_h->dir.filePath(QStringLiteral("tank.pdf"))).open(QIODevice::WriteOnly);
         ui()->WORD1->trigger();
-        const QString odt = m_h->dir.filePath(QStringLiteral("tank.odt"));
-        const QString pdf = m_h->dir.filePath(QStringLiteral("tank.pdf"));
+        const QString odt = m_h->dir.filePath(QStringLiteral("tank (2).odt"));
+        const QString pdf = m_h->dir.filePath(QStringLiteral("tank (2).pdf"));
         QVERIFY(QFile::exists(odt) && QFile::exists(pdf));
         QCOMPARE(m_h->opened, QStringList{odt});
         QCOMPARE(m_h->dialogs.lastMessage(),
@@ -123,6 +135,45 @@ private Q_SLOTS:
         m_h->dialogs.answerFile(QString());
         ui()->txt1->trigger();
         QCOMPARE(QDir(m_h->dir.path()).entryList({QStringLiteral("*.wlp")}).size(), 1);
+
+        // The name typed without ".wlp" again: the existing for-tarnet.wlp is
+        // replaced only when the installer says so.
+        f.close();
+        QVERIFY(QFile::resize(f.fileName(), 0));
+        m_h->dialogs.clear();
+        m_h->dialogs.answerFile(m_h->dir.filePath(QStringLiteral("for-tarnet")));
+        m_h->dialogs.answer(MsgAnswer::No);
+        ui()->txt1->trigger();
+        QCOMPARE(m_h->dialogs.lastMessage(),
+                 QStringLiteral("The file %1 already exists.\rReplace it?").arg(f.fileName()));
+        QCOMPARE(f.size(), 0);
+        m_h->dialogs.answerFile(m_h->dir.filePath(QStringLiteral("for-tarnet")));
+        m_h->dialogs.answer(MsgAnswer::Yes);
+        ui()->txt1->trigger();
+        QVERIFY(f.size() > 0);
+    }
+
+    // A user point whose litres do not convert stays out of the report and
+    // the table, and the window says so.
+    void pointsLeftOut()
+    {
+        begin();
+        QFile p(m_path);
+        QVERIFY(p.open(QIODevice::WriteOnly));
+        p.write(QByteArray(kProtocol).replace("Stop_Point=2", "Stop_Point=3") +
+                "Time3=4\r\nFilterN3=2500\r\nliter3=abc\r\nStatus_Save3=User Save\r\n");
+        p.close();
+        const QString note = QStringLiteral("1 user point(s) left out of the document (indices "
+                                            "3): their level code or litres are not numbers.");
+        ui()->WORD1->trigger();
+        QVERIFY2(m_h->dialogs.lastMessage().endsWith(QLatin1Char('\r') + note),
+                 qPrintable(m_h->dialogs.lastMessage()));
+        m_h->dialogs.answerFile(m_h->dir.filePath(QStringLiteral("t.wlp")));
+        ui()->txt1->trigger();
+        QCOMPARE(m_h->dialogs.lastMessage(), note);
+        QFile w(m_h->dir.filePath(QStringLiteral("t.wlp")));
+        QVERIFY(w.open(QIODevice::ReadOnly));
+        QVERIFY(w.readAll().contains("|1.500:12:2.300:24\""));
     }
 
     void printout()

@@ -6,7 +6,9 @@
 #include "export/protocol_export.h"
 #include "export/report_writer.h"
 #include "export/spreadsheet_writer.h"
+#include "shell/settings_store.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -65,7 +67,7 @@ QByteArray protocol(const QList<Pt> &points, int version = 100, const QByteArray
 
 QString write(const QTemporaryDir &dir, const QByteArray &bytes, const char *name = "tank.kvi")
 {
-    const QString path = dir.filePath(QLatin1String(name));
+    const QString path = dir.filePath(QString::fromUtf8(name));
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() ? path : QString();
 }
@@ -108,6 +110,116 @@ QByteArray unzip(const QString &archive, const QString &member)
     return p.readAllStandardOutput();
 }
 
+// The sheet of an .xlsx read back: "A2" -> "#12.5 0.00" (a number and its
+// number format, "General" when none), "abc" (a text), "=B2 100" (a formula).
+std::map<QString, QString> xlsxCells(const QString &xlsx)
+{
+    const QString sheet = QString::fromUtf8(unzip(xlsx, QStringLiteral("xl/worksheets/sheet1.xml")));
+    const QString strings = QString::fromUtf8(unzip(xlsx, QStringLiteral("xl/sharedStrings.xml")));
+    const QString styles = QString::fromUtf8(unzip(xlsx, QStringLiteral("xl/styles.xml")));
+    QStringList shared;
+    static const QRegularExpression si(QStringLiteral("<si><t[^>]*>([^<]*)</t></si>"));
+    for (auto it = si.globalMatch(strings); it.hasNext();)
+        shared << it.next().captured(1).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+    std::map<int, QString> formats = {{0, "General"}, {1, "0"}, {2, "0.00"}};
+    static const QRegularExpression numFmt(
+        QStringLiteral("<numFmt numFmtId=\"([0-9]+)\" formatCode=\"([^\"]*)\"/>"));
+    for (auto it = numFmt.globalMatch(styles); it.hasNext();) {
+        const auto m = it.next();
+        formats[m.captured(1).toInt()] = m.captured(2);
+    }
+    QList<int> xfs;
+    static const QRegularExpression xf(QStringLiteral("<xf numFmtId=\"([0-9]+)\""));
+    const QString cellXfs = styles.section(QStringLiteral("<cellXfs"), 1);
+    for (auto it = xf.globalMatch(cellXfs); it.hasNext();)
+        xfs << it.next().captured(1).toInt();
+    static const QRegularExpression cell(QStringLiteral(
+        "<c r=\"([A-Z]+[0-9]+)\"(?: s=\"([0-9]+)\")?(?: t=\"(s)\")?>(?:<f>([^<]*)</f>)?<v>([^<]*)</v></c>"));
+    std::map<QString, QString> out;
+    for (auto it = cell.globalMatch(sheet); it.hasNext();) {
+        const auto m = it.next();
+        QString v;
+        if (m.captured(3) == QLatin1String("s"))
+            v = shared.value(m.captured(5).toInt());
+        else if (!m.captured(4).isEmpty())
+            v = QLatin1Char('=') + m.captured(4) + QLatin1Char(' ') + m.captured(5);
+        else
+            v = QLatin1Char('#') + m.captured(5) + QLatin1Char(' ') +
+                formats[xfs.value(m.captured(2).toInt())];
+        out[m.captured(1)] = v;
+    }
+    return out;
+}
+
+// The top-level paragraphs of an .odt body in order, by their text, with
+// "[table]" where the table stands.
+QStringList odtBody(const QString &contentXml)
+{
+    QString body = contentXml.section(QStringLiteral("<office:text>"), 1)
+                       .section(QStringLiteral("</office:text>"), 0, 0);
+    static const QRegularExpression table(QStringLiteral("<table:table .*</table:table>"),
+                                          QRegularExpression::DotMatchesEverythingOption);
+    body.replace(table, QStringLiteral("<text:p>[table]</text:p>"));
+    static const QRegularExpression para(
+        QStringLiteral("<text:p[^>]*/>|<text:p[^>]*>(.*?)</text:p>"),
+        QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression spaces(QStringLiteral("<text:s text:c=\"([0-9]+)\"/>"));
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    QStringList out;
+    for (auto it = para.globalMatch(body); it.hasNext();) {
+        QString p = it.next().captured(1);
+        for (auto m = spaces.match(p); m.hasMatch(); m = spaces.match(p))
+            p.replace(m.capturedStart(), m.capturedLength(), QString(m.captured(1).toInt(), ' '));
+        out << p.replace(QStringLiteral("<text:s/>"), QStringLiteral(" ")).remove(tag);
+    }
+    return out;
+}
+
+struct PdfWord {
+    QString text;
+    double x = 0, y = 0; ///< top-left corner in points from the page's top-left
+};
+// The words of a PDF with their places, as poppler's text extraction reads them.
+std::vector<PdfWord> pdfWords(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    p.waitForFinished(-1);
+    const QString html = QString::fromUtf8(p.readAllStandardOutput());
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>([^<]*)</word>"));
+    std::vector<PdfWord> out;
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        out.push_back({m.captured(3), m.captured(1).toDouble(), m.captured(2).toDouble()});
+    }
+    return out;
+}
+// The PDF's text line by line as poppler lays it out.
+QStringList pdfLines(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    p.waitForFinished(-1);
+    QStringList lines;
+    for (const QString &l : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n')))
+        if (!l.trimmed().isEmpty())
+            lines << l.simplified();
+    return lines;
+}
+
+// The resolution at which a PDF's one image is drawn, as poppler lists it.
+int imagePpi(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    p.waitForFinished(-1);
+    // page num type width height color comp bpc enc interp object ID x-ppi y-ppi size ratio
+    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'));
+    const QStringList f = lines.value(2).simplified().split(QLatin1Char(' '));
+    return f.size() > 13 && f[12] == f[13] ? f[12].toInt() : -1;
+}
+
 struct Run {
     int code = -1;
     QString out, err;
@@ -133,8 +245,15 @@ Q_DECLARE_METATYPE(Pt)
 
 class TstExports : public QObject {
     Q_OBJECT
+    QTemporaryDir m_config;
+
 private Q_SLOTS:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        // kvtool reads its settings from here, not from the user's.
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+    }
 
     // User points at 3, 9 and 17 go to rows 2..4, packed, with =B2..=B4 and
     // their cached values; whole numbers are numbers, other texts as stored.
@@ -148,10 +267,11 @@ private Q_SLOTS:
         QCOMPARE(m.at("B4"), QStringLiteral("#500"));
         QCOMPARE(m.at("D2"), QStringLiteral("=B2|100"));
         QCOMPARE(m.at("D4"), QStringLiteral("=B4|500"));
-        QCOMPARE(m.at("A3"), QStringLiteral("0012,50"));
+        QCOMPARE(m.at("A3"), QStringLiteral("#12.5"));
         QCOMPARE(m.at("C3"), QStringLiteral("#90"));
         QCOMPARE(m.at("E2"), QStringLiteral("#3100"));
-        QCOMPARE(m.at("G2"), QStringLiteral("+23"));
+        QCOMPARE(m.at("F2"), QStringLiteral("9:05:07"));
+        QCOMPARE(m.at("G2"), QStringLiteral("#23"));
         QCOMPARE(m.at("H4"), QStringLiteral("User Save"));
         QVERIFY(!m.count("B5"));
         // The general block.
@@ -237,12 +357,12 @@ private Q_SLOTS:
         QCOMPARE(documentPathBeside(path, QStringLiteral(".xlsx")),
                  dir.filePath(QStringLiteral("tank (2).xlsx")));
         const QByteArray sheet = unzip(out, QStringLiteral("xl/worksheets/sheet1.xml"));
-        QVERIFY2(sheet.contains("<c r=\"D3\"><f>B3</f><v>300</v></c>"), sheet.constData());
-        QVERIFY(sheet.contains("<c r=\"B2\"><v>100</v></c>"));
+        const auto cells = xlsxCells(out);
+        QCOMPARE(cells.at("D3"), QStringLiteral("=B3 300"));
+        QCOMPARE(cells.at("B2"), QStringLiteral("#100 0"));
         QVERIFY(sheet.contains("<col min=\"1\" max=\"1\" width=\"23.140625\" customWidth=\"1\"/>"));
         QVERIFY(sheet.contains("<col min=\"4\" max=\"4\" width=\"0.140625\" customWidth=\"1\"/>"));
         const QByteArray strings = unzip(out, QStringLiteral("xl/sharedStrings.xml"));
-        QVERIFY(strings.contains("<t>0012,50</t>"));
         QVERIFY(strings.contains(QStringLiteral("<t>ООО Бак</t>").toUtf8()));
         // A folder that cannot be written: the reason, and no file.
         QVERIFY(!writeXlsx({}, dir.filePath(QStringLiteral("no/such/dir/x.xlsx"))).isEmpty());
@@ -285,6 +405,11 @@ private Q_SLOTS:
         QCOMPARE(w, (QStringList{"50", "120", "100"}));
         static const QRegularExpression title(QStringLiteral("fo:font-size=\"15pt\""));
         QVERIFY(title.match(xml).hasMatch());
+        // The title, the table at once, one empty line, the job data, two
+        // empty lines and the signatures.
+        QStringList body = {r.title, QStringLiteral("[table]"), QString()};
+        body << r.jobLines << QString() << QString() << r.signatures;
+        QCOMPARE(odtBody(xml), body);
 
         const QString pdf = dir.filePath(QStringLiteral("tank.pdf"));
         QVERIFY(writeReport(r, pdf).isEmpty());
@@ -295,6 +420,25 @@ private Q_SLOTS:
                      bytes.count("/Type /Page/") + bytes.count("/Type /Page "),
                  1);
         QVERIFY(bytes.contains("/MediaBox [0 0 595.000000 842.000000]"));
+
+        // Read back: the header cell and the signatures on one line each, the
+        // text inside the report's own margins (20 mm left, 15 mm top), no
+        // page number below the signatures.
+        const QStringList lines = pdfLines(pdf);
+        QVERIFY2(lines.filter(QStringLiteral("Пользовательские, л.")).size() == 1,
+                 qPrintable(lines.join('\n')));
+        QVERIFY2(lines.contains(r.signatures.simplified()), qPrintable(lines.join('\n')));
+        QCOMPARE(lines.last(), r.signatures.simplified());
+        const auto words = pdfWords(pdf);
+        QVERIFY(!words.empty());
+        double left = 1e9, top = 1e9;
+        for (const PdfWord &w : words) {
+            left = std::min(left, w.x);
+            top = std::min(top, w.y);
+        }
+        const double mm = 72 / 25.4;
+        QVERIFY2(left >= 20 * mm - 1 && left < 20 * mm + 6, qPrintable(QString::number(left)));
+        QVERIFY2(top >= 15 * mm - 1 && top < 15 * mm + 6, qPrintable(QString::number(top)));
     }
 
     void wlpTable_data()
@@ -333,9 +477,18 @@ private Q_SLOTS:
     }
 
     // One page, the image at its 96-dpi physical size: a 96 x 48 pixel image
-    // is 1 x 0.5 inch on the page.
+    // is 1 x 0.5 inch on the page. A capture on a display scaled by 2 holds
+    // twice the pixels each way and still prints at its size on screen:
+    // 1 x 0.5 inch (192 pixels per inch), not 2 x 1.
+    void printedPage_data()
+    {
+        QTest::addColumn<int>("ratio");
+        QTest::newRow("96-dpi display") << 1;
+        QTest::newRow("display scaled by 2") << 2;
+    }
     void printedPage()
     {
+        QFETCH(int, ratio);
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("print.pdf"));
         QPrinter printer(QPrinter::HighResolution);
@@ -343,17 +496,197 @@ private Q_SLOTS:
         printer.setOutputFileName(pdf);
         printer.setPageSize(QPageSize(QPageSize::A4));
         printer.setFullPage(true);
-        QImage img(96, 48, QImage::Format_RGB32);
+        QImage img(96 * ratio, 48 * ratio, QImage::Format_RGB32);
         img.fill(Qt::black);
+        img.setDevicePixelRatio(ratio);
         QVERIFY(printImage(printer, img));
         QFile f(pdf);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
         QVERIFY(bytes.contains("/MediaBox [0 0 595.000000 842.000000]"));
         QCOMPARE(bytes.count("/Type /Page\n"), 1);
+        QCOMPARE(imagePpi(pdf), 96 * ratio);
         // 96 x 48 pixels at 96 dpi are 1 x 0.5 inch: 1200 x 600 printer dots.
-        QCOMPARE(printedRect(img.size(), printer.resolution()), QRectF(0, 0, 1200, 600));
+        QCOMPARE(printedRect(img.deviceIndependentSize(), printer.resolution()),
+                 QRectF(0, 0, 1200, 600));
         QCOMPARE(printedRect(QSize(698, 538), 600), QRectF(0, 0, 4362.5, 3362.5));
+    }
+
+    // Every point the status chooses is in the workbook, whatever its numbers
+    // hold; each of columns A, B, C, E and G holds numbers where the stored
+    // text converts (with a number format) and the stored text where not.
+    void xlsxEveryChosenPointTyped()
+    {
+        QTemporaryDir dir;
+        const QByteArray bytes =
+            "[Protocol]\r\nMarking=OK\r\nVersion=100\r\n[Point]\r\nStop_Point=3\r\n"
+            "[Protocol_Date]\r\n"
+            "Time0=10\r\nFilterN0=1500\r\nFilterC0=31500\r\nSistem_Time0=9:05:07\r\n"
+            "liter0=0012,50\r\nTetmo0=+23\r\nStatus_Save0=User Save\r\n"
+            "Time1=x\r\nFilterN1=1600\r\nFilterC1=c?\r\nliter1=0013,00\r\nTetmo1=-5\r\n"
+            "Status_Save1=User Save\r\n"
+            "Time2=30\r\nFilterN2=17O0\r\nliter2=abc\r\nTetmo2=n/a\r\nStatus_Save2=User Save\r\n"
+            "Time3=40\r\nFilterN3=1800\r\nliter3=12,5\r\nTetmo3=0\r\nStatus_Save3=User Save\r\n";
+        const QString path = write(dir, bytes);
+        const QString out = dir.filePath(QStringLiteral("t.xlsx"));
+        QVERIFY(writeXlsx(spreadsheetContent(read(path), false, {}, 0), out).isEmpty());
+        const auto c = xlsxCells(out);
+        const std::pair<const char *, const char *> expected[] = {
+            {"A2", "#12.5 0.00"},   {"B2", "#1500 0"},     {"C2", "#10 0"},
+            {"D2", "=B2 1500"},     {"E2", "#31500 0"},    {"F2", "9:05:07"},
+            {"G2", "#23 +0;-0;0"},  {"H2", "User Save"},   {"A3", "#13 0.00"},
+            {"B3", "#1600 0"},      {"C3", "x"},           {"E3", "c?"},
+            {"G3", "#-5 +0;-0;0"},  {"A4", "abc"},         {"B4", "17O0"},
+            {"C4", "#30 0"},        {"D4", "=B4 0"},       {"E4", "#0 0"},
+            {"G4", "n/a"},          {"A5", "#12.5 0.00"},  {"G5", "#0 +0;-0;0"},
+        };
+        for (const auto &[at, v] : expected)
+            QVERIFY2(c.count(at) && c.at(at) == QLatin1String(v),
+                     qPrintable(QStringLiteral("%1: %2").arg(at, c.count(at) ? c.at(at) : "-")));
+        QVERIFY(!c.count("A6"));
+
+        // The report and the telematics table keep the point whose time does
+        // not convert and leave out the two whose N or litres do not, saying so.
+        const ExportData d = read(path);
+        const ReportContent r = reportContent(d);
+        QCOMPARE(r.rows.size(), size_t(3));
+        QCOMPARE(r.rows[1], (QStringList{"2", "13", "1600"}));
+        QCOMPARE(wlpContent(d, {}, {}, true), QStringLiteral("1500:12:1600:13:1800:12"));
+        QCOMPARE(unconvertibleUserPoints(d), std::vector<int>{2});
+        QCOMPARE(leftOutNote({2}, 0), QStringLiteral("1 user point(s) left out of the document "
+                                                     "(indices 2): their level code or litres "
+                                                     "are not numbers."));
+        const Run k = kvtool({QStringLiteral("report"), path});
+        QCOMPARE(k.code, 0);
+        QVERIFY2(k.err.contains(QStringLiteral("note: 1 user point(s) left out")), qPrintable(k.err));
+    }
+
+    // Keys found without regard to case, as the opening finds them.
+    void keysWithoutRegardToCase()
+    {
+        QTemporaryDir dir;
+        const QString path = write(
+            dir, "[Protocol]\r\nMarking=OK\r\nVersion=100\r\n[User_Option]\r\nupdown2=400\r\n"
+                 "UPDOWN3=650\r\nsn=123456\r\nlengthprobe=700\r\ncapdac=12\r\nVERSION_H=8\r\n"
+                 "downcodecapacyty20=7\r\nUPCODECAPACYTY20=9\r\ntypeprobe=#0065\r\n"
+                 "zeroprobelength=12,5000\r\n");
+        const ExportData d = read(path);
+        const auto m = cellMap(spreadsheetContent(d, false, {}, 0));
+        const std::pair<const char *, const char *> expected[] = {
+            {"L10", "#400"}, {"L11", "#650"}, {"L12", "#700"}, {"L15", "#12"},     {"L17", "#123456"},
+            {"L20", "#7"},   {"L21", "#9"},   {"L22", "A"},    {"L23", "12,5000"}};
+        for (const auto &[at, v] : expected)
+            QVERIFY2(m.count(at) && m.at(at) == QLatin1String(v),
+                     qPrintable(QStringLiteral("%1: %2").arg(at, m.count(at) ? m.at(at) : "-")));
+        QCOMPARE(reportContent(d).jobLines[3], QStringLiteral("Объем бака: 400"));
+    }
+
+    // A damaged key blocks only a document that reads it.
+    void documentsReadOnlyTheirKeys_data()
+    {
+        QTest::addColumn<QByteArray>("userOption");
+        QTest::addColumn<int>("xlsx");
+        QTest::addColumn<int>("report");
+        QTest::addColumn<int>("wlp");
+        QTest::newRow("probe type, stored firmware 5")
+            << QByteArray("Version_H=5\r\nTypeProbe=#12x4\r\n") << 0 << 0 << 0;
+        QTest::newRow("probe type, stored firmware 8")
+            << QByteArray("Version_H=8\r\nTypeProbe=#12x4\r\n") << 5 << 0 << 0;
+        QTest::newRow("seal number") << QByteArray("NambePlomb=#12x4\r\n") << 5 << 0 << 0;
+        QTest::newRow("representative") << QByteArray("Firma=#12x4\r\n") << 5 << 5 << 0;
+    }
+    void documentsReadOnlyTheirKeys()
+    {
+        QFETCH(QByteArray, userOption);
+        QTemporaryDir dir;
+        const QString path =
+            write(dir, "[Protocol]\r\nMarking=OK\r\nVersion=100\r\n[User_Option]\r\n" + userOption +
+                           "[Point]\r\nStop_Point=0\r\n[Protocol_Date]\r\nFilterN0=5\r\n"
+                           "liter0=1\r\nStatus_Save0=User Save\r\n");
+        QTEST(kvtool({QStringLiteral("xlsx"), path}).code, "xlsx");
+        QTEST(kvtool({QStringLiteral("report"), path}).code, "report");
+        QTEST(kvtool({QStringLiteral("wlp"), path}).code, "wlp");
+    }
+
+    // Below Version 100 the workbook shows the Windows-1251 text whole: Ё, №,
+    // « » and the other signs of 0x80..0xBF included.
+    void xlsxOldProtocolKeepsLetters()
+    {
+        QTemporaryDir dir;
+        const QString path = write(dir, "[Protocol]\r\nMarking=OK\r\nVersion=99\r\n[User_Option]\r\n"
+                                        "CompanyName=\xAB\xD1\xE5\xE2\xE5\xF0\xBB \xB9 5\r\n"
+                                        "NameUser=\xA8\xEB\xEA\xE8\xED \xB8\r\n");
+        const QString out = dir.filePath(QStringLiteral("t.xlsx"));
+        QCOMPARE(kvtool({QStringLiteral("xlsx"), path, QStringLiteral("-o"), out}).code, 0);
+        const auto c = xlsxCells(out);
+        QCOMPARE(c.at("L3"), QStringLiteral("«Север» № 5"));
+        QCOMPARE(c.at("L13"), QStringLiteral("Ёлкин ё"));
+    }
+
+    // Files where and how the installer expects them.
+    void documentFiles()
+    {
+        QTemporaryDir dir;
+        // A long Cyrillic name whose documents fit the file system (251 of its
+        // 255 bytes for the .xlsx).
+        const QString name = QString(123, QChar(0x0416)) + QStringLiteral(".kvi");
+        QCOMPARE(QFile::encodeName(name).size(), 250);
+        const QString path = write(dir, protocol(kSpread), name.toUtf8().constData());
+        QVERIFY(!path.isEmpty());
+        for (const char *command : {"xlsx", "report", "wlp"}) {
+            const Run r = kvtool({QLatin1String(command), path});
+            QVERIFY2(r.code == 0, qPrintable(r.err));
+            QVERIFY(QFile(r.out.trimmed()).size() > 0);
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4); // no leftovers
+
+        // The report's two files under one base name: with tank.odt there,
+        // both get " (2)".
+        const QString tank = write(dir, protocol(kSpread));
+        QCOMPARE(documentPathsBeside(tank, {".odt", ".pdf"}),
+                 (QStringList{dir.filePath("tank.odt"), dir.filePath("tank.pdf")}));
+        QFile(dir.filePath("tank.odt")).open(QIODevice::WriteOnly);
+        QCOMPARE(documentPathsBeside(tank, {".odt", ".pdf"}),
+                 (QStringList{dir.filePath("tank (2).odt"), dir.filePath("tank (2).pdf")}));
+
+        // The telematics table in Windows-1251; the level format from the
+        // settings (TARNETcb) unless asked for integers.
+        const QString wlp = dir.filePath(QStringLiteral("t.wlp"));
+        const QStringList args = {QStringLiteral("wlp"),      tank,
+                                  QStringLiteral("--prefix"), QStringLiteral("Ёмкость «"),
+                                  QStringLiteral("--suffix"), QStringLiteral("» №1"),
+                                  QStringLiteral("-o"),       wlp};
+        QCOMPARE(kvtool(args).code, 0);
+        auto bytes = [&] {
+            QFile f(wlp);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        QCOMPARE(bytes(), QByteArray("\xA8\xEC\xEA\xEE\xF1\xF2\xFC \xAB"
+                                     "0.100:0:0.300:12:0.500:100\xBB \xB9" "1"));
+        SettingsStore settings;
+        QVERIFY(settings.set(SettingsKeys::TARNETcb, true).ok);
+        QCOMPARE(kvtool(args).code, 0);
+        QVERIFY(bytes().contains("100:0:300:12:500:100"));
+        QVERIFY(settings.set(SettingsKeys::TARNETcb, false).ok);
+    }
+
+    // A write the workbook library refuses fails the export: with the
+    // autosave points a point at index 1,048,575 would go to row 1,048,577,
+    // beyond the sheet's last; no file is left and kvtool says why.
+    void xlsxRowBeyondTheSheet()
+    {
+        QTemporaryDir dir;
+        const QString path = write(dir, protocol({{0, "10", "0001,00", "User Save"},
+                                                  {1048575, "20", "0002,00", "Auto Save"}}));
+        const QString out = dir.filePath(QStringLiteral("all.xlsx"));
+        const Run r = kvtool({QStringLiteral("xlsx"), path, QStringLiteral("--autosave-points"),
+                              QStringLiteral("-o"), out});
+        QCOMPARE(r.code, 3);
+        QVERIFY2(r.err.contains(QStringLiteral("row 1048577")), qPrintable(r.err));
+        QVERIFY(!QFile::exists(out));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        // Without them the user point fits.
+        QCOMPARE(kvtool({QStringLiteral("xlsx"), path, QStringLiteral("-o"), out}).code, 0);
     }
 
     void kvtoolCommands()
@@ -365,8 +698,7 @@ private Q_SLOTS:
         QCOMPARE(r.out.trimmed(), dir.filePath(QStringLiteral("tank.xlsx")));
         r = kvtool({QStringLiteral("xlsx"), path, QStringLiteral("--autosave-points")});
         QCOMPARE(r.out.trimmed(), dir.filePath(QStringLiteral("tank (2).xlsx")));
-        QVERIFY(unzip(r.out.trimmed(), QStringLiteral("xl/worksheets/sheet1.xml"))
-                    .contains("<c r=\"B19\"><v>500</v></c>"));
+        QCOMPARE(xlsxCells(r.out.trimmed()).at("B19"), QStringLiteral("#500 0"));
         r = kvtool({QStringLiteral("report"), path});
         QCOMPARE(r.code, 0);
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("tank.odt"))));
