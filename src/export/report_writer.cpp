@@ -88,6 +88,10 @@ void buildReportDocument(const ReportContent &c, QTextDocument &doc, bool pdf)
     cur.setBlockFormat(left);
     cur.setBlockCharFormat(sized(12));
     // The block that follows the table is the empty line before the job data.
+    // Qt's page layout gives that block no height, so on paper the empty line
+    // is one more block.
+    if (pdf)
+        cur.insertBlock(left, sized(12));
     for (const QString &line : c.jobLines) {
         cur.insertBlock(left, sized(12));
         cur.insertText(line, sized(12));

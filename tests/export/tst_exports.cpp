@@ -436,6 +436,15 @@ private Q_SLOTS:
             left = std::min(left, w.x);
             top = std::min(top, w.y);
         }
+        // An empty line between the table's last row and the job data.
+        double lastRow = 0, company = 0;
+        for (const PdfWord &w : words) {
+            if (w.text == QLatin1String("500"))
+                lastRow = w.y;
+            if (w.text == QStringLiteral("Название"))
+                company = w.y;
+        }
+        QVERIFY2(company - lastRow > 28, qPrintable(QStringLiteral("%1 %2").arg(lastRow).arg(company)));
         const double mm = 72 / 25.4;
         QVERIFY2(left >= 20 * mm - 1 && left < 20 * mm + 6, qPrintable(QString::number(left)));
         QVERIFY2(top >= 15 * mm - 1 && top < 15 * mm + 6, qPrintable(QString::number(top)));
