@@ -1,0 +1,34 @@
+// The export reader fed arbitrary bytes as a protocol, behind a [Protocol]
+// head of Version 100 or 99 (or none) as the first input byte chooses; a
+// protocol it accepts is turned into the workbook's cells, the report and the
+// telematics table.
+
+#include "export/protocol_export.h"
+#include "fuzz_files.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    const uint8_t shape = data[0];
+    QByteArray bytes(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
+    if (shape & 1)
+        bytes.prepend((shape & 2) ? "[Protocol]\r\nMarking=OK\r\nVersion=100\r\n"
+                                  : "[Protocol]\r\nMarking=OK\r\nVersion=99\r\n");
+    static const QString path = fuzzScratchPath("fuzz.kvi");
+    fuzzWriteFile(path, bytes);
+    IniFile::dropCache();
+
+    ExportData out;
+    if (!readExportData(path, out).ok())
+        return 0;
+    SheetDefaults defaults;
+    defaults.connectedMajor = (shape & 4) ? 8 : 5;
+    (void)spreadsheetContent(out, shape & 8, defaults, (shape >> 4) & 1);
+    (void)reportContent(out);
+    (void)wlpContent(out, QStringLiteral("{"), QStringLiteral("}"), shape & 32);
+    return 0;
+}

@@ -1,0 +1,37 @@
+#pragma once
+// A scratch file for the fuzz targets whose readers take a path: the input is
+// written to a file in a private folder (on /dev/shm when there is one, so no
+// disk is touched) and read back by the real reader.
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <cstdlib>
+#include <unistd.h>
+
+inline QString fuzzScratchPath(const char *name)
+{
+    // Removed when the fuzzer exits normally; a crash leaves it for a look.
+    struct Scratch {
+        QString path;
+        Scratch()
+        {
+            QByteArray base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+            QByteArray templ = base + "/kvfuzz-XXXXXX";
+            if (!::mkdtemp(templ.data()))
+                std::abort();
+            path = QString::fromLocal8Bit(templ);
+        }
+        ~Scratch() { QDir(path).removeRecursively(); }
+    };
+    static const Scratch dir;
+    return dir.path + QLatin1Char('/') + QLatin1String(name);
+}
+
+inline void fuzzWriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        std::abort();
+}
