@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSettings>
 #include <QVBoxLayout>
 
 namespace {
@@ -69,13 +68,8 @@ TForm9::TForm9(SettingsStore *settings, const NumberFormat &number, QWidget *par
     connect(BitBtn3, &QPushButton::clicked, this, [this] { factorySettings(); });
 
     // Values of earlier versions under other names are dropped once.
-    if (m_settings) {
-        QSettings raw(m_settings->path(), QSettings::IniFormat);
-        raw.beginGroup(QStringLiteral("Property_bore"));
-        for (const char *old : {"CL", "CF1", "CF2", "CFR1", "CFK1", "CFR2", "CLR"})
-            raw.remove(QLatin1String(old));
-        raw.endGroup();
-    }
+    if (m_settings)
+        (void)m_settings->removeLegacyProbeKeys();
     loadStored();
 }
 

@@ -82,6 +82,10 @@ void TForm1::FormCreate()
     m_state.Lang = qBound(0, m_state.Lang, 1);
     ui->Rus1->setChecked(m_state.Lang == LangRussian);
     ui->English1->setChecked(m_state.Lang == LangEnglish);
+    // A settings file that is not read (a pipe, a folder, far too large) leaves
+    // the defaults in force: say so once, the program goes on.
+    if (const QString why = store.problem(m_state.Lang); !why.isEmpty())
+        m_dialogs->message(why, MsgIcon::Warning);
 
     ui->meCAPDAC->setText(QStringLiteral("00"));
     ui->meCAPOFF->setText(QStringLiteral("00000"));

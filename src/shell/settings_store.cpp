@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <cmath>
 #include <memory>
+#include <sys/stat.h>
 
 namespace SettingsKeys {
 StringKey Name(int n)
@@ -25,6 +26,38 @@ StringKey PName(int n)
 } // namespace SettingsKeys
 
 namespace {
+
+// A settings file holds a few kilobytes. A larger one, or a name that is not a
+// plain file (a pipe would hold the read until someone writes into it, a
+// folder cannot be read), is not read at all: every key reads as its default.
+constexpr qint64 kMaxStoreSize = 1024 * 1024;
+
+enum class StoreShape { Usable, Missing, NotRegular, TooLarge };
+
+StoreShape shapeOf(const QString &path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return StoreShape::Missing;
+    if (!S_ISREG(st.st_mode))
+        return StoreShape::NotRegular;
+    return qint64(st.st_size) > kMaxStoreSize ? StoreShape::TooLarge : StoreShape::Usable;
+}
+
+bool readable(const QString &path)
+{
+    const StoreShape shape = shapeOf(path);
+    return shape == StoreShape::Usable || shape == StoreShape::Missing;
+}
+
+/// The stored value of "section/key"; invalid when absent or the file is not read.
+QVariant storedValue(const QString &path, const QString &name)
+{
+    if (!readable(path))
+        return {};
+    QSettings s(path, QSettings::IniFormat);
+    return s.value(name);
+}
 
 QString fullName(const QString &section, const QString &key)
 {
@@ -74,6 +107,16 @@ StoreResult finish(QSettings &s, const QString &what)
 // be read from it.
 std::unique_ptr<QSettings> openForWrite(const QString &path)
 {
+    // A pipe, a folder or a device is left alone; the caller reports it.
+    if (shapeOf(path) == StoreShape::NotRegular)
+        return nullptr;
+    // An oversized file is set aside like a damaged one; nothing of it is read.
+    if (shapeOf(path) == StoreShape::TooLarge) {
+        const QString aside = path + QStringLiteral(".damaged");
+        QFile::remove(aside);
+        if (!QFile::rename(path, aside))
+            QFile::remove(path);
+    }
     auto s = std::make_unique<QSettings>(path, QSettings::IniFormat);
     const QStringList keys = s->allKeys(); // the status is known only after a read
     if (s->status() != QSettings::FormatError)
@@ -107,8 +150,7 @@ QString SettingsStore::defaultPath()
 
 int SettingsStore::get(const IntKey &k) const
 {
-    QSettings s(m_path, QSettings::IniFormat);
-    const auto text = scalarText(s.value(fullName(k.section, k.key)));
+    const auto text = scalarText(storedValue(m_path, fullName(k.section, k.key)));
     if (!text)
         return k.def;
     bool ok = false;
@@ -122,8 +164,7 @@ int SettingsStore::get(const IntKey &k) const
 
 bool SettingsStore::get(const BoolKey &k) const
 {
-    QSettings s(m_path, QSettings::IniFormat);
-    const auto text = scalarText(s.value(fullName(k.section, k.key)));
+    const auto text = scalarText(storedValue(m_path, fullName(k.section, k.key)));
     if (!text)
         return k.def;
     if (text->compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
@@ -138,8 +179,7 @@ bool SettingsStore::get(const BoolKey &k) const
 
 double SettingsStore::get(const RealKey &k) const
 {
-    QSettings s(m_path, QSettings::IniFormat);
-    const auto text = scalarText(s.value(fullName(k.section, k.key)));
+    const auto text = scalarText(storedValue(m_path, fullName(k.section, k.key)));
     if (!text)
         return k.def;
     QString t = *text;
@@ -155,8 +195,7 @@ double SettingsStore::get(const RealKey &k) const
 
 QString SettingsStore::get(const StringKey &k) const
 {
-    QSettings s(m_path, QSettings::IniFormat);
-    const QVariant v = s.value(fullName(k.section, k.key));
+    const QVariant v = storedValue(m_path, fullName(k.section, k.key));
     if (!v.isValid() || v.typeId() != QMetaType::QString)
         return k.def;
     return v.toString();
@@ -164,47 +203,39 @@ QString SettingsStore::get(const StringKey &k) const
 
 StoreResult SettingsStore::set(const IntKey &k, int value)
 {
-    const auto s = openForWrite(m_path);
-    s->setValue(fullName(k.section, k.key), value);
-    return finish(*s, k.key);
+    return write(k.key, [&](QSettings &s) { s.setValue(fullName(k.section, k.key), value); });
 }
 
 StoreResult SettingsStore::set(const BoolKey &k, bool value)
 {
     // A Boolean is kept as the integer 0 or 1.
-    const auto s = openForWrite(m_path);
-    s->setValue(fullName(k.section, k.key), value ? 1 : 0);
-    return finish(*s, k.key);
+    return write(k.key,
+                 [&](QSettings &s) { s.setValue(fullName(k.section, k.key), value ? 1 : 0); });
 }
 
 StoreResult SettingsStore::set(const RealKey &k, double value)
 {
-    const auto s = openForWrite(m_path);
-    s->setValue(fullName(k.section, k.key),
-                QString::number(value, 'g', QLocale::FloatingPointShortest));
-    return finish(*s, k.key);
+    return write(k.key, [&](QSettings &s) {
+        s.setValue(fullName(k.section, k.key),
+                   QString::number(value, 'g', QLocale::FloatingPointShortest));
+    });
 }
 
 StoreResult SettingsStore::set(const StringKey &k, const QString &value)
 {
-    const auto s = openForWrite(m_path);
-    s->setValue(fullName(k.section, k.key), value);
-    return finish(*s, k.key);
+    return write(k.key, [&](QSettings &s) { s.setValue(fullName(k.section, k.key), value); });
 }
 
 bool SettingsStore::contains(const QString &section, const QString &key) const
 {
-    QSettings s(m_path, QSettings::IniFormat);
-    return s.contains(fullName(section, key));
+    return storedValue(m_path, fullName(section, key)).isValid();
 }
 
 StoreResult SettingsStore::remove(const QString &section, const QString &key)
 {
     if (!contains(section, key))
         return {};
-    const auto s = openForWrite(m_path);
-    s->remove(fullName(section, key));
-    return finish(*s, key);
+    return write(key, [&](QSettings &s) { s.remove(fullName(section, key)); });
 }
 
 StoreResult SettingsStore::removeLegacyProbeKeys()
@@ -215,10 +246,10 @@ StoreResult SettingsStore::removeLegacyProbeKeys()
         present = present || contains(QStringLiteral("Property_bore"), QLatin1String(key));
     if (!present)
         return {};
-    const auto s = openForWrite(m_path);
-    for (const char *key : legacy)
-        s->remove(fullName(QStringLiteral("Property_bore"), QLatin1String(key)));
-    return finish(*s, QStringLiteral("Property_bore"));
+    return write(QStringLiteral("Property_bore"), [&](QSettings &s) {
+        for (const char *key : legacy)
+            s.remove(fullName(QStringLiteral("Property_bore"), QLatin1String(key)));
+    });
 }
 
 std::optional<QChar> SettingsStore::decimalSeparatorOverride() const
@@ -240,4 +271,44 @@ QChar SettingsStore::effectiveDecimalSeparator() const
     if (const auto o = decimalSeparatorOverride())
         return *o;
     return NumberFormat::systemSeparator();
+}
+
+StoreResult SettingsStore::write(const QString &what,
+                                 const std::function<void(QSettings &)> &change)
+{
+    const auto s = openForWrite(m_path);
+    if (!s)
+        return {false, problem(0)};
+    change(*s);
+    return finish(*s, what);
+}
+
+QString SettingsStore::problem(int lang) const
+{
+    switch (shapeOf(m_path)) {
+    case StoreShape::NotRegular:
+        return lang == 1
+                   ? QStringLiteral("Файл настроек %1 не является обычным файлом: настройки "
+                                    "не читаются и не сохраняются, действуют значения по "
+                                    "умолчанию.")
+                         .arg(m_path)
+                   : QStringLiteral("The settings file %1 is not a regular file: the settings "
+                                    "are neither read nor saved, the defaults are used.")
+                         .arg(m_path);
+    case StoreShape::TooLarge:
+        return lang == 1 ? QStringLiteral("Файл настроек %1 больше %2 МБ и не читается: "
+                                          "действуют значения по умолчанию. При первом "
+                                          "сохранении он будет переименован в %1.damaged.")
+                               .arg(m_path)
+                               .arg(kMaxStoreSize / (1024 * 1024))
+                         : QStringLiteral("The settings file %1 is larger than %2 MB and is not "
+                                          "read: the defaults are used. The first save moves "
+                                          "it to %1.damaged.")
+                               .arg(m_path)
+                               .arg(kMaxStoreSize / (1024 * 1024));
+    case StoreShape::Usable:
+    case StoreShape::Missing:
+        break;
+    }
+    return QString();
 }

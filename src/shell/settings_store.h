@@ -9,7 +9,10 @@
 
 #include <QChar>
 #include <QString>
+
+class QSettings;
 #include <climits>
+#include <functional>
 #include <optional>
 
 /// An integer key. A stored value above `max` reads as `max` when
@@ -126,6 +129,11 @@ public:
     /// "CF2", "CFR1", "CFK1", "CFR2", "CLR" of "Property_bore") where present.
     StoreResult removeLegacyProbeKeys();
 
+    /// Why the file is not read (a pipe, a folder, a device, larger than 1 MB;
+    /// every key then reads as its default), in the language `lang` (1 Russian,
+    /// 0 English); empty when the file is read or does not exist yet.
+    QString problem(int lang) const;
+
     /// The stored decimal-separator override, if one is stored and valid.
     std::optional<QChar> decimalSeparatorOverride() const;
     StoreResult setDecimalSeparatorOverride(QChar separator);
@@ -133,5 +141,8 @@ public:
     QChar effectiveDecimalSeparator() const;
 
 private:
+    /// Opens the file for a change, applies it and writes it back.
+    StoreResult write(const QString &what, const std::function<void(QSettings &)> &change);
+
     QString m_path;
 };

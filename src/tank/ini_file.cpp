@@ -8,7 +8,6 @@
 #include <mutex>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -21,6 +20,10 @@ namespace {
 // A protocol of 10,001 points is about 1 MB; anything far beyond that is not a
 // protocol, and reading it whole must not exhaust memory.
 constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
+// A 10,001-point protocol has about 70,000 lines. Every line read costs memory
+// well beyond its bytes (its key, its value, its index entry), so a file of
+// many short lines is refused by its line count before it is parsed.
+constexpr qsizetype kMaxLines = 2000000;
 
 bool isBlank(const QByteArray &line)
 {
@@ -418,33 +421,83 @@ QString IniFile::load()
     m_dirty = false;
     m_stampValid = false;
     m_doc = IniDocument::parse(QByteArray());
-    const QFileInfo fi(m_path);
-    m_existed = fi.exists();
+    const QByteArray native = QFile::encodeName(m_path);
+    struct stat st {};
+    m_existed = !m_path.isEmpty() && ::stat(native.constData(), &st) == 0;
     if (!m_existed)
         return QString();
-    if (fi.isDir())
+    if (S_ISDIR(st.st_mode))
         return QStringLiteral("Unable to read %1: it is a folder").arg(m_path);
+    // A pipe or a device would block the read or never end: only a plain file is a protocol.
+    if (!S_ISREG(st.st_mode))
+        return QStringLiteral("Unable to read %1: it is not a regular file").arg(m_path);
+    if (qint64(st.st_size) > kMaxFileSize)
+        return tooLargeText();
     FileStamp before;
-    if (stampOfPath(m_path, before) && takeCached(m_path, before, m_doc)) {
+    if (stampOf(st, before) && takeCached(m_path, before, m_doc)) {
         m_stamp = before;
         m_stampValid = true;
         return QString();
     }
-    QFile f(m_path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QStringLiteral("Unable to read %1: %2").arg(m_path, f.errorString());
-    if (f.size() > kMaxFileSize)
-        return QStringLiteral("Unable to read %1: the file is larger than %2 MB")
-            .arg(m_path)
-            .arg(kMaxFileSize / (1024 * 1024));
-    const QByteArray bytes = f.read(kMaxFileSize + 1);
-    if (f.error() != QFileDevice::NoError)
-        return QStringLiteral("Unable to read %1: %2").arg(m_path, f.errorString());
-    struct stat st {};
+    // O_NONBLOCK: should the name have become a pipe since the stat, the open
+    // must not wait for a writer; the fstat below then refuses it.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return QStringLiteral("Unable to read %1: %2")
+            .arg(m_path, QString::fromLocal8Bit(std::strerror(errno)));
+    QString error;
+    QByteArray bytes;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = QStringLiteral("Unable to read %1: it is not a regular file").arg(m_path);
+    } else if (qint64(st.st_size) > kMaxFileSize) {
+        error = tooLargeText();
+    } else {
+        // Read to the end, not to the size of the stat: a file still growing
+        // is cut at the bound.
+        bytes.resize(qsizetype(st.st_size));
+        qsizetype got = 0;
+        while (error.isEmpty()) {
+            if (got == bytes.size()) {
+                if (got > kMaxFileSize) {
+                    error = tooLargeText();
+                    break;
+                }
+                bytes.resize(qMin<qint64>(kMaxFileSize + 1, got + 65536));
+            }
+            const ssize_t r = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
+            if (r == 0)
+                break;
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r < 0)
+                error = QStringLiteral("Unable to read %1: %2")
+                            .arg(m_path, QString::fromLocal8Bit(std::strerror(errno)));
+            else
+                got += r;
+        }
+        bytes.truncate(got);
+    }
     // The stamp of what was read; a change during the read shows as a new stamp next time.
-    m_stampValid = ::fstat(f.handle(), &st) == 0 && stampOf(st, m_stamp) && m_stamp == before;
+    m_stampValid =
+        error.isEmpty() && ::fstat(fd, &st) == 0 && stampOf(st, m_stamp) && m_stamp == before;
+    ::close(fd);
+    if (error.isEmpty() && bytes.count('\n') > kMaxLines) {
+        m_stampValid = false;
+        error = QStringLiteral("Unable to read %1: the file has more than %2 lines")
+                    .arg(m_path)
+                    .arg(kMaxLines);
+    }
+    if (!error.isEmpty())
+        return error;
     m_doc = IniDocument::parse(bytes);
     return QString();
+}
+
+QString IniFile::tooLargeText() const
+{
+    return QStringLiteral("Unable to read %1: the file is larger than %2 MB")
+        .arg(m_path)
+        .arg(kMaxFileSize / (1024 * 1024));
 }
 
 QString IniFile::commit()
@@ -553,22 +606,14 @@ void IniFile::deleteKey(const QByteArray &section, const QByteArray &key)
 
 // ---------------------------------------------------------------------------
 
-QString temporaryPathBeside(const QString &path)
-{
-    static std::atomic<unsigned> counter{0};
-    const QFileInfo fi(path);
-    const QString suffix = fi.suffix();
-    return fi.absolutePath() + QStringLiteral("/.kv") + QString::number(qint64(::getpid())) +
-           QLatin1Char('-') + QString::number(counter++) + QStringLiteral(".tmp") +
-           (suffix.isEmpty() || suffix.size() > 8 ? QString() : QLatin1Char('.') + suffix);
-}
-
 QString writeFileDurably(const QString &path, const QByteArray &bytes)
 {
     const QFileInfo fi(path);
     const QString dir = fi.absolutePath();
     const QByteArray target = QFile::encodeName(fi.absoluteFilePath());
-    const QByteArray tmp = QFile::encodeName(temporaryPathBeside(path));
+    const QByteArray tmp =
+        QFile::encodeName(dir + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".tmp") +
+                          QString::number(qint64(::getpid())));
     auto fail = [&](const char *what) {
         const int err = errno;
         ::unlink(tmp.constData());

@@ -154,6 +154,8 @@ public:
     static QString writeErrorText(const QString &path);
 
 private:
+    QString tooLargeText() const;
+
     QString m_path;
     IniDocument m_doc;
     bool m_existed = false;
