@@ -24,17 +24,56 @@
 
 namespace {
 
-/// What to tell the user when the device exists but the user may not open it.
-QString permissionText(const QString &device, int Lang)
+/// What to tell the user when a port does not open, in the interface language.
+/// The status bar says "Error port #n"; this says why and what to do.
+QString openFailureText(const OpenError &error, int n, int Lang)
 {
-    if (Lang == LangRussian)
-        return QStringLiteral("Нет доступа к порту %1.\rДобавьте пользователя в группу dialout "
-                              "(sudo usermod -aG dialout $USER), затем выйдите из системы и "
-                              "войдите снова.")
-            .arg(device);
-    return QStringLiteral("No permission to open %1.\rAdd your user to the dialout group "
-                          "(sudo usermod -aG dialout $USER), then log out and in again.")
-        .arg(device);
+    const bool ru = Lang == LangRussian;
+    const QString device = error.device.isEmpty() ? QStringLiteral("COM%1").arg(n) : error.device;
+    switch (error.kind) {
+    case OpenError::Permission:
+        return ru ? QStringLiteral("Нет доступа к порту %1.\rДобавьте пользователя в группу "
+                                   "dialout (sudo usermod -aG dialout $USER), затем выйдите из "
+                                   "системы и войдите снова.")
+                        .arg(device)
+                  : QStringLiteral("No permission to open %1.\rAdd your user to the dialout "
+                                   "group (sudo usermod -aG dialout $USER), then log out and in "
+                                   "again.")
+                        .arg(device);
+    case OpenError::Missing:
+        return ru ? QStringLiteral("Порт COM%1 не ведёт к устройству (%2).\rАдаптер не "
+                                   "подключён или был отключён: подключите его и откройте порт "
+                                   "снова.")
+                        .arg(n)
+                        .arg(device)
+                  : QStringLiteral("Port COM%1 leads to no device (%2).\rThe adapter is not "
+                                   "plugged in or was removed: plug it in and open the port "
+                                   "again.")
+                        .arg(n)
+                        .arg(device);
+    case OpenError::NotSerial:
+        return ru ? QStringLiteral("%1 (порт COM%2) не является последовательным портом.\r"
+                                   "Выберите другой порт.")
+                        .arg(device)
+                        .arg(n)
+                  : QStringLiteral("%1 (port COM%2) is not a serial port.\rChoose another port.")
+                        .arg(device)
+                        .arg(n);
+    case OpenError::Busy:
+        return ru ? QStringLiteral("Порт COM%1 (%2) занят другой программой.\rЗакройте её и "
+                                   "откройте порт снова.")
+                        .arg(n)
+                        .arg(device)
+                  : QStringLiteral("Port COM%1 (%2) is in use by another program.\rClose that "
+                                   "program and open the port again.")
+                        .arg(n)
+                        .arg(device);
+    case OpenError::None:
+    case OpenError::Other:
+        break;
+    }
+    return ru ? QStringLiteral("Порт COM%1 (%2) не открывается: %3").arg(n).arg(device, error.text)
+              : QStringLiteral("Port COM%1 (%2) does not open: %3").arg(n).arg(device, error.text);
 }
 
 } // namespace
@@ -128,8 +167,7 @@ bool TForm1::PortStart()
         // The closed state first, so its "Port closed" does not hide why the open failed.
         COM2Click();
         statusPanel(0)->setText(m_state.text(Txt::PortError) + QString::number(n));
-        if (error.kind == OpenError::Permission)
-            m_dialogs->message(permissionText(error.device, m_state.Lang), MsgIcon::Error);
+        m_dialogs->message(openFailureText(error, n, m_state.Lang), MsgIcon::Error);
         return false;
     }
     statusPanel(0)->setText(m_state.text(Txt::PortOpened) + QString::number(n) +

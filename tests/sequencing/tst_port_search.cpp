@@ -4,6 +4,7 @@
 // that need the identity reply dispatched are in tst_search_connected.
 
 #include "link/port_map.h"
+#include "link/posix_serial.h"
 #include "link/pty.h"
 #include "sensor/decode.h"
 #include "shell/Terminal_U.h"
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <cstring>
 #include <sys/file.h>
 
 namespace {
@@ -33,6 +35,37 @@ bool shown(QWidget *w)
 {
     return !w->isHidden();
 }
+
+/// A device the user may not open: what PosixSerialDevice reports for EACCES
+/// (a test run as root never sees EACCES from the real device).
+class DeniedDevice final : public SerialDevice {
+public:
+    bool open(const LineSettings &, OpenError *error) override
+    {
+        error->kind = openErrorKind(EACCES);
+        error->device = QStringLiteral("/dev/ttyUSB0");
+        error->text = QString::fromLocal8Bit(std::strerror(EACCES));
+        return false;
+    }
+    void close() override {}
+    bool isOpen() const override { return false; }
+    QString path() const override { return QStringLiteral("/dev/ttyUSB0"); }
+    qint64 bytesWaiting() override { return 0; }
+    QByteArray read(qint64) override { return {}; }
+    bool write(const QByteArray &) override { return false; }
+    std::optional<quint32> modemState() override { return std::nullopt; }
+    void setCallbacks(std::function<void()>, std::function<void()>) override {}
+    void setNotifyEnabled(bool) override {}
+};
+
+class DeniedProvider final : public DeviceProvider {
+public:
+    std::unique_ptr<SerialDevice> deviceFor(int) override
+    {
+        return std::make_unique<DeniedDevice>();
+    }
+    QList<int> portNumbers() const override { return {1}; }
+};
 
 } // namespace
 
@@ -214,6 +247,100 @@ private Q_SLOTS:
         QCOMPARE(items(), QStringList({"COM1", "COM3"}));
         QVERIFY(h.form().port().Connected());
         ui->COM2->trigger();
+    }
+
+    // Ports that lead to no usable serial device: the open fails with a message
+    // in the interface language that says why, the window stays in its closed
+    // state, nothing is sent and no timer keeps running for the failed port.
+    void unusualDevices_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<int>("lang");
+        QTest::addColumn<QString>("message");
+        const QString dialout = QStringLiteral("(sudo usermod -aG dialout $USER)");
+        QTest::newRow("link to nowhere") << "dangling" << 0 << "Port COM1 leads to no device";
+        QTest::newRow("link to nowhere, ru")
+            << "dangling" << 1 << "Порт COM1 не ведёт к устройству";
+        QTest::newRow("not a tty") << "file" << 0 << "(port COM1) is not a serial port";
+        QTest::newRow("not a tty, ru") << "file" << 1 << "(порт COM1) не является последовательным";
+        QTest::newRow("gone between scan and open")
+            << "gone" << 0 << "Port COM1 leads to no device";
+        QTest::newRow("no permission") << "denied" << 0 << "dialout group " + dialout;
+        QTest::newRow("no permission, ru") << "denied" << 1 << "группу dialout " + dialout;
+    }
+    void unusualDevices()
+    {
+        QFETCH(QString, setup);
+        QFETCH(int, lang);
+        QFETCH(QString, message);
+        QTemporaryDir folder;
+        TestPty pty;
+        QVERIFY(pty.open());
+        const QString com1 = folder.filePath("COM1");
+        if (setup == "dangling") {
+            QVERIFY(QFile::link(folder.filePath("ttyUSB0"), com1));
+        } else if (setup == "file") {
+            QFile plain(folder.filePath("plain"));
+            QVERIFY(plain.open(QIODevice::WriteOnly));
+            QVERIFY(QFile::link(plain.fileName(), com1));
+        } else {
+            QVERIFY(QFile::link(pty.slave, com1));
+        }
+        PosixDeviceProvider real{PortMap(folder.path(), {})};
+        DeniedProvider denied;
+
+        ProgramHarness h;
+        (void)h.settings.set(SettingsKeys::vallatguage, lang);
+        h.world.ports = setup == "denied" ? static_cast<DeviceProvider *>(&denied) : &real;
+        h.start();
+        Ui::TForm1 *ui = h.form().controls();
+        if (setup == "gone") {
+            QCOMPARE(ui->cbComNum->currentText(), QStringLiteral("COM1")); // the scan saw it
+            pty.closeMaster(); // the device node goes with it
+        }
+        ui->cbComNum->setEditText("COM1");
+        h.clock.advance(100);
+        const int before = h.clock.pending();
+        ui->bbDublComOpen->click();
+        QVERIFY(!h.form().port().Connected());
+        QVERIFY2(h.dialogs.lastMessage().contains(message), qPrintable(h.dialogs.lastMessage()));
+        QCOMPARE(h.form().statusPanel(0)->text(), lang == 1
+                                                      ? QStringLiteral("Ошибка открытия порта №1")
+                                                      : QStringLiteral("Error port #1"));
+        QVERIFY(shown(ui->GroupBox5) && !shown(ui->PageControl) && !shown(ui->Animate));
+        QVERIFY(ui->COM1->isEnabled() && ui->bbDublComOpen->isEnabled());
+        h.clock.advance(10000);
+        QVERIFY(h.clock.pending() <= before);
+    }
+
+    // A real tty that vanishes while open (the far end of a pseudo-terminal
+    // closes): one hang-up closes the port, the window offers Open again and
+    // the search goes on without the device.
+    void ttyVanishesWhileOpen()
+    {
+        QTemporaryDir folder;
+        TestPty pty;
+        QVERIFY(pty.open());
+        QVERIFY(QFile::link(pty.slave, folder.filePath("COM1")));
+        PosixDeviceProvider real{PortMap(folder.path(), {})};
+        ProgramHarness h;
+        h.world.ports = &real;
+        h.start();
+        Ui::TForm1 *ui = h.form().controls();
+        h.clock.advance(100);
+        ui->bbDublComOpen->click();
+        QVERIFY(h.form().port().Connected());
+        pty.closeMaster();
+        QTRY_VERIFY(!h.form().port().Connected());
+        QCOMPARE(h.form().statusPanel(0)->text(), QStringLiteral("Port closed"));
+        QVERIFY(ui->bbDublComOpen->isEnabled() && ui->COM1->isEnabled());
+        h.clock.advance(5000);
+        QVERIFY(shown(ui->GroupBox5) && !shown(ui->PageControl));
+        // Opening again names the missing device instead of hanging.
+        ui->bbDublComOpen->click();
+        QVERIFY(!h.form().port().Connected());
+        QVERIFY2(h.dialogs.lastMessage().startsWith("Port COM1 leads to no device"),
+                 qPrintable(h.dialogs.lastMessage()));
     }
 
     // With the modem-line check on, an adapter whose lines all drop is closed
