@@ -44,10 +44,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzzWriteFile(path, bytes);
     IniFile::dropCache();
 
-    // The document itself: what it serialises to parses back to the same text.
+    // The document itself: written back and read again, every key of the
+    // protocol's sections keeps its value and its place.
     const IniDocument doc = IniDocument::parse(bytes);
-    const QByteArray again = doc.serialize();
-    check(IniDocument::parse(again).serialize() == again);
+    const IniDocument again = IniDocument::parse(doc.serialize());
+    for (const QByteArray &section :
+         {Protocol::kProtocol, Protocol::kUserOption, Protocol::kPoint, Protocol::kProtocolDate}) {
+        const std::vector<QByteArray> keys = doc.keys(section);
+        check(again.keys(section) == keys);
+        for (const QByteArray &key : keys)
+            check(*again.find(section, key) == *doc.find(section, key));
+    }
 
     auto table = std::make_unique<TDateProtokol>();
     GeneralData general;

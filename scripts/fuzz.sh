@@ -43,7 +43,7 @@ for t in $TARGETS; do
     log="$BUILD_DIR/$t.log"
     echo "== $t: $SECONDS_EACH s"
     if ! "$BUILD_DIR/fuzz/$t" -max_total_time="$SECONDS_EACH" -print_final_stats=1 \
-            -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+            -max_len=65536 -timeout=30 -rss_limit_mb=2048 \
             -artifact_prefix="$BUILD_DIR/artifacts/$t-" "$corpus" "fuzz/corpus/$t" >"$log" 2>&1; then
         tail -n 60 "$log"
         echo "FAIL: $t (reproducer in $BUILD_DIR/artifacts)"

@@ -4,6 +4,7 @@
 // them within their bounds; neither waits on a pipe; the program goes on.
 
 #include "support/program_harness.h"
+#include "tank/ini_file.h"
 #include "tank/Protocol_Options_U.h"
 #include "tank/ini_file.h"
 #include "ui_Veroze_vizi_zudu_U.h"
@@ -105,6 +106,27 @@ private Q_SLOTS:
         QCOMPARE(data->UserPoints[1].n, 300);
         if (shape == "1 MB line") // a value is read up to its 2047th character
             QCOMPARE(general.CompanyName, QString(2047 / 5, QLatin1Char('7')));
+    }
+
+    // Found by fuzzing: in a file of bare line feeds, a line that ends in
+    // carriage returns loses one with every rewrite. Its keys and values must
+    // not change with it.
+    void strayCarriageReturnsKeepTheKeys()
+    {
+        const QByteArray bytes = "[Protocol]\nMarking=OK\r\r\n\xff\xff\r\r\r\n[Point]\r\r\n"
+                                 "Stop_Point=4\r\r\nFilterN4=2=3\r\n";
+        IniDocument doc = IniDocument::parse(bytes);
+        for (int round = 0; round < 3; ++round) {
+            const IniDocument again = IniDocument::parse(doc.serialize());
+            for (const QByteArray section : {"Protocol", "Point"}) {
+                QCOMPARE(again.keys(section), doc.keys(section));
+                for (const QByteArray &key : doc.keys(section))
+                    QCOMPARE(*again.find(section, key), *doc.find(section, key));
+            }
+            doc = again;
+        }
+        QCOMPARE(*doc.find("Protocol", "Marking"), QByteArray("OK"));
+        QCOMPARE(*doc.find("Point", "FilterN4"), QByteArray("2=3"));
     }
 
     void settings_data()
