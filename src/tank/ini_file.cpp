@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -606,14 +607,22 @@ void IniFile::deleteKey(const QByteArray &section, const QByteArray &key)
 
 // ---------------------------------------------------------------------------
 
+QString temporaryPathBeside(const QString &path)
+{
+    static std::atomic<unsigned> counter{0};
+    const QFileInfo fi(path);
+    const QString suffix = fi.suffix();
+    return fi.absolutePath() + QStringLiteral("/.kv") + QString::number(qint64(::getpid())) +
+           QLatin1Char('-') + QString::number(counter++) + QStringLiteral(".tmp") +
+           (suffix.isEmpty() || suffix.size() > 8 ? QString() : QLatin1Char('.') + suffix);
+}
+
 QString writeFileDurably(const QString &path, const QByteArray &bytes)
 {
     const QFileInfo fi(path);
     const QString dir = fi.absolutePath();
     const QByteArray target = QFile::encodeName(fi.absoluteFilePath());
-    const QByteArray tmp =
-        QFile::encodeName(dir + QStringLiteral("/.") + fi.fileName() + QStringLiteral(".tmp") +
-                          QString::number(qint64(::getpid())));
+    const QByteArray tmp = QFile::encodeName(temporaryPathBeside(path));
     auto fail = [&](const char *what) {
         const int err = errno;
         ::unlink(tmp.constData());
