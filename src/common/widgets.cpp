@@ -194,6 +194,11 @@ void RadioGroupBox::rebuild()
         m_buttons->addButton(b, i);
         // Fill column by column, as a radio group with several columns does.
         m_grid->addWidget(b, rows ? i % rows : 0, rows ? i / rows : 0);
+        // Tab reaches the items where the group stands, not after the window's
+        // last control.
+        QWidget *before = i == 0 ? previousInFocusChain() : m_buttons->button(i - 1);
+        if (before && before != b && before->window() == window())
+            QWidget::setTabOrder(before, b);
     }
 }
 

@@ -28,6 +28,7 @@
 #include <QPainterPath>
 #include <QProgressBar>
 #include <QScatterSeries>
+#include <QStyle>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -125,6 +126,28 @@ QLineEdit *maskedEdit(QWidget *parent, const char *name, const QString &mask, co
     return e;
 }
 
+// The list is as wide as both of its columns in full: the time column holds
+// its title or a six-digit time, the N column its title or a 16-bit code, and
+// room is left for the vertical scroll bar, so no horizontal one is needed.
+void fitPointList(QTableWidget *list)
+{
+    QHeaderView *header = list->horizontalHeader();
+    const QFontMetrics cell(list->font());
+    const int padding = 2 * list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
+    const int time = std::max(header->sectionSizeHint(0),
+                              cell.horizontalAdvance(QStringLiteral("000000")) + padding);
+    const int n = std::max(header->sectionSizeHint(1),
+                           cell.horizontalAdvance(QStringLiteral("00000")) + padding);
+    header->setSectionResizeMode(0, QHeaderView::Fixed);
+    header->resizeSection(0, time);
+    // A stretched last section never gets narrower than it once was; a
+    // stretching one takes exactly the room that is left.
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(1, QHeaderView::Stretch);
+    const int scrollBar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    list->setFixedWidth(time + n + scrollBar + 2 * list->frameWidth());
+}
+
 } // namespace
 
 QPixmap tankButtonImage(const QString &name)
@@ -213,6 +236,8 @@ void TForm5::build()
     Chart = new QChartView(m_chart, this);
     Chart->setObjectName(QStringLiteral("Chart"));
     Chart->setRenderHint(QPainter::Antialiasing);
+    // The keyboard reaches the points through the list; the chart takes no focus.
+    Chart->setFocusPolicy(Qt::NoFocus);
     connect(m_chart, &QChart::plotAreaChanged, this, [this] { placeLabels(); });
     connect(Series2, &QScatterSeries::clicked, this, [this](const QPointF &p) { Series2Click(p); });
     connect(Series1, &QAreaSeries::clicked, this, [this](const QPointF &p) { Series1Click(p); });
@@ -223,7 +248,6 @@ void TForm5::build()
     ValueListEditor->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ValueListEditor->setSelectionBehavior(QAbstractItemView::SelectRows);
     ValueListEditor->setSelectionMode(QAbstractItemView::SingleSelection);
-    ValueListEditor->setFixedWidth(160);
     ValueListEditor->horizontalHeader()->setStretchLastSection(true);
     connect(ValueListEditor, &QTableWidget::currentCellChanged, this,
             [this](int row) { ValueListEditorSelectCell(row); });
@@ -304,6 +328,13 @@ void TForm5::build()
     g->addWidget(sbStop, 1, 10);
     g->setColumnStretch(11, 1);
     root->addWidget(Panel1);
+    // Tab goes as the eye reads: the navigation, the list, then the panel left
+    // to right (the next value before Stop, as they stand).
+    const QList<QWidget *> order{sbSpeedDown, sbDown, sbUp,    sbSpeedUp, ValueListEditor,
+                                 meStartLiter, sbProc, meIncrem, sbPlay,   sbPause,
+                                 sbRec,        meliter, sbStop};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
 
     // Popup menu of the chart and the list; the shortcut items are the
     // window's own actions, out of the menu but live.
@@ -384,6 +415,7 @@ void TForm5::setLang(int lang)
     // pass (the program passes this window, TForm8 and TForm15 to it); here
     // only what the pass does not hold.
     ValueListEditor->setHorizontalHeaderLabels({t(Txt::TimeS), QStringLiteral("     N")});
+    fitPointList(ValueListEditor);
     m_form8->setWindowTitle(t(Txt::PointProperties));
     // Marker labels carry the unit of the language.
     m_drawnMarkers = -1;

@@ -16,11 +16,17 @@
 #include "tank/PropertyPoint_U.h"
 #include "tank/Protocol_Options_U.h"
 #include "tank/protocol_file.h"
+#include "tank/general_data.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QAbstractButton>
+#include <QApplication>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QAction>
 #include <QAbstractItemView>
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
@@ -143,6 +149,28 @@ bool hasCyrillic(const QString &s)
 {
     static const QRegularExpression re(QStringLiteral("[\\x{0400}-\\x{04FF}]"));
     return re.match(s).hasMatch();
+}
+
+// Presses Tab as a person would until the control has the keyboard focus;
+// false when the focus chain never reaches it.
+bool tabTo(QWidget *target)
+{
+    for (int i = 0; i < 150; ++i) {
+        QWidget *focus = QApplication::focusWidget();
+        if (focus == target)
+            return true;
+        QTest::keyClick(focus ? focus : target->window(), Qt::Key_Tab);
+    }
+    return false;
+}
+
+// Tabs to a button and presses it with the space bar.
+bool tabAndPress(QAbstractButton *target)
+{
+    if (!target || !tabTo(target))
+        return false;
+    QTest::keyClick(target, Qt::Key_Space);
+    return true;
 }
 
 QString expect(bool ok, const char *what)
@@ -389,6 +417,135 @@ private Q_SLOTS:
             QVERIFY2(!accessibleName(win).isEmpty(), qPrintable(win->objectName()));
         for (const char *b : {"sbPlay", "sbPause", "sbRec", "sbStop", "sbUp", "UpDown1_Up"})
             QVERIFY2(hasCyrillic(accessibleName(h.program->form5().findChild<QWidget *>(b))), b);
+    }
+
+    // On every wizard page Tab visits the page's fields first and ends on its
+    // Back and Next (the resolution items, built at run time, included).
+    void wizardTabOrderEndsWithNavigation()
+    {
+        VirtualSensorOptions o;
+        o.firmware = 0x83;
+        o.model = 178;
+        ProgramHarness h(o);
+        h.start();
+        h.form().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.form()));
+        Ui::TForm1 *ui = h.form().controls();
+        const QList<QPair<QWidget *, QStringList>> pages{
+            {ui->TabSheet3, {"bbOpenDiagram1", "BitBtn5"}}, {ui->TabSheet1, {"BitBtn9", "BitBtn6"}},
+            {ui->TabSheet2, {"BitBtn10", "BitBtn8"}},       {ui->TabSheet5, {"BitBtn12", "BitBtn7"}},
+            {ui->TabSheet6, {"BitBtn19", "BitBtn20"}},      {ui->TabSheet7, {"BitBtn22", "BitBtn21"}},
+            {ui->TabSheet4, {"BitBtn11", "BitBtn4"}}};
+        for (const auto &[page, tail] : pages) {
+            QStringList chain;
+            for (QWidget *w = page->nextInFocusChain(); w != page; w = w->nextInFocusChain())
+                if (page->isAncestorOf(w) && w->focusPolicy() & Qt::TabFocus &&
+                    w->isVisibleTo(page) && !w->objectName().isEmpty())
+                    chain << w->objectName();
+            QVERIFY2(chain.size() > 2 && chain.mid(chain.size() - 2) == tail,
+                     qPrintable(page->objectName() + QLatin1Char(':') + chain.join(u' ')));
+        }
+    }
+
+    // A whole job with the keyboard alone: connect, walk the wizard, create
+    // the protocol, type the customer, start the calibration, record a point.
+    void keyboardOnlyCalibration()
+    {
+        VirtualSensorOptions o;
+        o.firmware = 0x48;
+        o.model = 3;
+        ProgramHarness h(o);
+        (void)h.settings.set(SettingsKeys::Save, 1);
+        h.start();
+        Ui::TForm1 *ui = h.form().controls();
+        h.form().show();
+        QVERIFY(QTest::qWaitForWindowActive(&h.form()));
+        h.clock.advance(100);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9); // open COM1
+        h.clock.advance(1550);
+        QVERIFY(h.form().port().Connected());
+
+        QVERIFY(tabAndPress(ui->BitBtn5));
+        h.clock.advance(1550);
+        QCOMPARE(ui->PageControl->currentWidget(), ui->TabSheet1);
+        // Next with no protocol open asks for one; Yes opens the selection.
+        h.dialogs.answer(MsgAnswer::Yes);
+        QVERIFY(tabAndPress(ui->BitBtn6));
+        TForm6 &selection = h.program->form6();
+        QVERIFY(QTest::qWaitForWindowActive(&selection));
+        const QString path = h.dir.filePath(QStringLiteral("keys.kvi"));
+        h.dialogs.answerFile(path);
+        QVERIFY(tabAndPress(selection.findChild<QPushButton *>(QStringLiteral("BitBtn1"))));
+        QCOMPARE(h.state().CurrentProtocolFile, path);
+        QVERIFY(QTest::qWaitForWindowActive(&h.form()));
+        QCOMPARE(ui->PageControl->currentWidget(), ui->TabSheet4);
+
+        QVERIFY(tabTo(ui->edCompanyName));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Keys Ltd"));
+        QVERIFY(tabAndPress(ui->BitBtn4));
+        TForm5 &w = h.program->form5();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+
+        QVERIFY(tabTo(w.findChild<QLineEdit *>(QStringLiteral("meIncrem"))));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("01250"));
+        QCOMPARE(w.findChild<QLineEdit *>(QStringLiteral("meIncrem"))->displayText(),
+                 QStringLiteral("012,50"));
+        QVERIFY(tabAndPress(w.findChild<QToolButton *>(QStringLiteral("sbPlay"))));
+        QVERIFY(w.playing());
+        h.sensor.pour(1.0);
+        h.clock.advance(10000);
+        QVERIFY(tabAndPress(w.findChild<QToolButton *>(QStringLiteral("sbRec"))));
+        QCOMPARE(w.findChild<QLineEdit *>(QStringLiteral("meliter"))->displayText(),
+                 QStringLiteral("0012,50"));
+
+        TDateProtokol data;
+        GeneralData general;
+        PointsRead points;
+        QVERIFY(ProtocolFile(path).open(data, general, points).ok());
+        QCOMPARE(general.CompanyName, QStringLiteral("Keys Ltd"));
+        QCOMPARE(int(points.points.size()), 1);
+        QCOMPARE(points.points[0].FilterN, h.state().LevelCode);
+    }
+
+    // Both columns of the point list in full at the window's narrowest, with
+    // long times and 16-bit codes, in both languages.
+    void pointListShowsBothColumns()
+    {
+        ProgramHarness h;
+        h.start();
+        const QString path = h.dir.filePath(QStringLiteral("long.kvi"));
+        auto data = std::make_unique<TDateProtokol>();
+        QVERIFY(ProtocolFile(path).create(*data).ok());
+        std::vector<std::pair<int, PointKeys>> stored;
+        for (int i = 0; i < 40; ++i)
+            stored.push_back({i, PointKeys::make(123450 + i, 65535 - i, 0, QString(),
+                                                 QStringLiteral("0000,00"), QString(),
+                                                 QStringLiteral("User Save"))});
+        QVERIFY(ProtocolFile(path).writePoints(stored).ok());
+        GeneralData general;
+        PointsRead points;
+        QVERIFY(ProtocolFile(path).open(*data, general, points).ok());
+        TForm5 &w = h.program->form5();
+        h.state().CurrentProtocolFile = path;
+        w.loadProtocol(path, points);
+        w.showViewOnly(path);
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.resize(300, 420); // set back to the narrowest the window allows
+        auto *list = w.findChild<QTableWidget *>(QStringLiteral("ValueListEditor"));
+        for (QAction *lang : {h.form().controls()->English1, h.form().controls()->Rus1}) {
+            lang->trigger();
+            QApplication::processEvents();
+            QVERIFY(list->rowCount() == 40);
+            QVERIFY(!list->horizontalScrollBar()->isVisible());
+            const QHeaderView *header = list->horizontalHeader();
+            for (int c = 0; c < 2; ++c) {
+                QVERIFY2(header->sectionSize(c) >= header->sectionSizeHint(c), qPrintable(QString::number(c)));
+                QVERIFY(list->columnViewportPosition(c) + list->columnWidth(c) <=
+                        list->viewport()->width());
+                const QString widest = list->item(0, c)->text();
+                QVERIFY(list->fontMetrics().horizontalAdvance(widest) < list->columnWidth(c));
+            }
+        }
     }
 
     // A state the program puts on a switch runs no handler.
