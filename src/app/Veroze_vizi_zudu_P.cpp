@@ -5,6 +5,7 @@
 
 #include "common/qt_dialogs.h"
 #include "common/scheduler.h"
+#include "link/frame_log.h"
 #include "link/port_map.h"
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "sequencing/program.h"
@@ -120,6 +121,17 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    // The frame log is opened before any window: a file that cannot be
+    // written is said at once, not discovered after a day's work.
+    FrameLog frameLog;
+    if (!options.logFrames.isEmpty()) {
+        if (const QString error = frameLog.open(options.logFrames, QStringLiteral("kv-ruzevuv"));
+            !error.isEmpty()) {
+            std::fprintf(stderr, "kv-ruzevuv: %s\n", qPrintable(error));
+            return 1;
+        }
+    }
+
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kv-ruzevuv"));
     QCoreApplication::setApplicationVersion(ProgramVersion);
@@ -157,6 +169,8 @@ int main(int argc, char **argv)
     };
 
     auto program = std::make_unique<Program>(world);
+    if (frameLog.isOpen())
+        program->state.link.setFrameLog(&frameLog);
     TForm1 &form = program->form1();
     dialogs.setParent(&form);
     for (QWidget *w : QApplication::topLevelWidgets())

@@ -1,10 +1,12 @@
 // kv-sensor-sim: a virtual fuel-level sensor on a pseudo-terminal. The first
 // line it prints is the device path to open; with --link that path is also
-// reachable through a symbolic link, removed again on exit. SIGTERM and SIGINT
-// end it cleanly with exit code 0.
+// reachable through a symbolic link, removed again on exit. With --sensor it
+// plays several sensors on one RS-485 line instead, each with its own address,
+// serial number and speed. SIGTERM and SIGINT end it cleanly with exit code 0.
 
 #include "common/scheduler.h"
 #include "sim/pty_sensor_server.h"
+#include "sim/sensor_bus.h"
 #include "sim/virtual_sensor.h"
 
 #include <QCommandLineParser>
@@ -12,13 +14,16 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include "common/stop_signals.h"
 
 #include <fcntl.h>
+#include <memory>
 #include <optional>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -35,6 +40,42 @@ std::optional<quint32> parseNumber(const QString &text, quint32 max)
     if (!ok || v > max)
         return std::nullopt;
     return v;
+}
+
+/// One sensor of --sensor ADDRESS[:SERIAL[:BAUD]].
+struct BusMember {
+    quint8 address = 1;
+    quint32 serial = 0;
+    int baud = 19200;
+};
+
+const int UartSpeeds[] = {2400, 4800, 9600, 19200, 38400, 57600, 115200};
+
+std::optional<BusMember> parseMember(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    if (parts.size() > 3)
+        return std::nullopt;
+    BusMember m;
+    const auto address = parseNumber(parts[0], 254);
+    if (!address || *address == 0)
+        return std::nullopt;
+    m.address = quint8(*address);
+    m.serial = 100000 + m.address;
+    if (parts.size() > 1) {
+        const auto serial = parseNumber(parts[1], 0xFFFFFF);
+        if (!serial)
+            return std::nullopt;
+        m.serial = *serial;
+    }
+    if (parts.size() > 2) {
+        const auto baud = parseNumber(parts[2], 115200);
+        if (!baud || std::find(std::begin(UartSpeeds), std::end(UartSpeeds), int(*baud)) ==
+                         std::end(UartSpeeds))
+            return std::nullopt;
+        m.baud = int(*baud);
+    }
+    return m;
 }
 
 int usageError(const QString &text)
@@ -90,8 +131,15 @@ int main(int argc, char **argv)
     const QCommandLineOption tank(QStringLiteral("tank"),
                                   QStringLiteral("Tank capacity in litres (100)."),
                                   QStringLiteral("litres"));
+    const QCommandLineOption sensorOption(
+        QStringLiteral("sensor"),
+        QStringLiteral("Play several sensors on one line: one per option, address 1..254, "
+                       "serial number (100000 + address) and speed in bit/s (19200), "
+                       "e.g. --sensor 3 --sensor 17:4711:9600. Each answers only at its own "
+                       "speed; replies to the all-devices address collide."),
+        QStringLiteral("address[:serial[:baud]]"));
     parser.addOptions({link, model, firmware, serial, address, silent, badCrc, split, garbage,
-                       delay, refuse, pour, tank});
+                       delay, refuse, pour, tank, sensorOption});
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(help))
@@ -120,6 +168,16 @@ int main(int argc, char **argv)
         options.physics.tankLitres = parser.value(tank).toDouble(&ok);
         if (!ok || options.physics.tankLitres <= 0)
             return usageError(QStringLiteral("--tank wants a positive number of litres"));
+    }
+
+    std::vector<BusMember> members;
+    for (const QString &value : parser.values(sensorOption)) {
+        const auto m = parseMember(value);
+        if (!m)
+            return usageError(QStringLiteral("--sensor wants address[:serial[:baud]], address "
+                                             "1..254, baud one of 2400 4800 9600 19200 38400 "
+                                             "57600 115200"));
+        members.push_back(*m);
     }
 
     QtScheduler scheduler;
@@ -157,7 +215,27 @@ int main(int argc, char **argv)
     if (!stopSignals.ok())
         return usageError(stopSignals.error());
 
-    PtySensorServer server(sensor, scheduler);
+    // On a bus every sensor takes the faults and the pouring set up above.
+    SensorBus bus;
+    std::vector<std::unique_ptr<VirtualSensor>> busSensors;
+    for (const BusMember &m : members) {
+        VirtualSensorOptions o = options;
+        o.address = m.address;
+        o.serial = m.serial;
+        auto s = std::make_unique<VirtualSensor>(&scheduler, o);
+        s->faults() = faults;
+        s->pour(sensor.pourRate());
+        // The speed it reports in its output mode byte is the one it talks at.
+        const int code = int(std::find(std::begin(UartSpeeds), std::end(UartSpeeds), m.baud) -
+                             std::begin(UartSpeeds)) + 1;
+        quint8 &mode = s->registers().outputMode;
+        mode = quint8((mode & ~0x1C) | (code << 2));
+        bus.attach(*s, m.baud);
+        busSensors.push_back(std::move(s));
+    }
+    LineResponder &line = members.empty() ? static_cast<LineResponder &>(sensor) : bus;
+
+    PtySensorServer server(line, scheduler);
     QString error;
     if (!server.start(&error)) {
         std::fprintf(stderr, "kv-sensor-sim: %s\n", qPrintable(error));

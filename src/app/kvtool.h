@@ -19,6 +19,11 @@ enum KvtoolExit {
 };
 
 struct ProtocolStatus;
+class FrameLog;
+
+/// The frame log asked for with --log-frames FILE; nullptr without one. The
+/// commands that talk to a sensor log every frame into it.
+FrameLog *kvtoolFrameLog();
 
 /// The exit status of a protocol that was read: kExitOk (its notes printed),
 /// or the refusal, damage or I/O failure told on `err` with its status.
@@ -39,7 +44,13 @@ int kvtoolXlsx(const QStringList &args, QTextStream &out, QTextStream &err);
 int kvtoolReport(const QStringList &args, QTextStream &out, QTextStream &err);
 /// kvtool wlp PROTOCOL [--integer-levels] [--prefix TEXT] [--suffix TEXT] [-o FILE]
 int kvtoolWlp(const QStringList &args, QTextStream &out, QTextStream &err);
+/// kvtool table PROTOCOL [--format csv|json] [--decimal-comma] [-o FILE|-]
+int kvtoolTable(const QStringList &args, QTextStream &out, QTextStream &err);
+/// kvtool check PROTOCOL [--filling|--draining] [--range-top N]
+int kvtoolCheck(const QStringList &args, QTextStream &out, QTextStream &err);
 /// kvtool identify --port COMn|DEVICE [--speed BAUD] [--address A] [--json] [--trace]
 int kvtoolIdentify(const QStringList &args, QTextStream &out, QTextStream &err);
 /// kvtool watch --port COMn|DEVICE [--speed BAUD] [--address A] [--count N] [--interval-ms MS]
 int kvtoolWatch(const QStringList &args, QTextStream &out, QTextStream &err);
+/// kvtool scan --port COMn|DEVICE [--speeds BAUD,…|all] [--addresses FROM-TO] [--timeout-ms MS]
+int kvtoolScan(const QStringList &args, QTextStream &out, QTextStream &err);

@@ -21,6 +21,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <optional>
@@ -220,6 +221,7 @@ public:
         : m_options(options), m_trace(traceEcho)
     {
         m_link.setTrace(&m_trace);
+        m_link.setFrameLog(kvtoolFrameLog());
         m_link.setWriter([this](const QByteArray &frame) {
             if (!m_port.WriteString(frame))
                 m_writeFailed = true;
@@ -265,6 +267,15 @@ public:
         return std::nullopt;
     }
 
+    /// Closes the port and opens it again at another speed.
+    std::optional<QString> reopenAt(int baud)
+    {
+        m_port.Close();
+        m_options.baud = baud;
+        m_link.RxBuffer.clear();
+        return open();
+    }
+
     /// SIGINT or SIGTERM ends the current and every later wait.
     void interruptOnStopSignals()
     {
@@ -279,19 +290,24 @@ public:
     struct Exchange {
         QByteArray reply; ///< the accepted reply, lead to CRC; empty when none came
         QString failure;  ///< why there is no reply
+        int damaged = 0;  ///< replies with a bad CRC and bytes discarded as noise
     };
 
-    /// Sends command to the sensor and waits for its reply.
-    Exchange request(quint8 command, const char *name)
+    /// Sends command to the sensor and waits for its reply. `address`, when
+    /// given, replaces the address of the options, and only a reply from that
+    /// address counts; `windowMs` is the time the reply may take.
+    Exchange request(quint8 command, const char *name, std::optional<quint8> address = {},
+                     int windowMs = ReplyWindowMs)
     {
         m_wanted = command;
+        m_wantedAddress = address ? int(*address) : -1;
         m_reply.clear();
         m_received = 0;
         m_otherReplies = 0;
         m_trace.crcErrors = 0;
         m_trace.discards = 0;
         m_writeFailed = false;
-        m_link.WriteComand(m_options.address, command);
+        m_link.WriteComand(address.value_or(m_options.address), command);
 
         QEventLoop loop;
         QTimer deadline;
@@ -299,13 +315,14 @@ public:
         QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
         if (!m_writeFailed && !m_lost && !m_interrupted) {
             m_loop = &loop;
-            deadline.start(ReplyWindowMs);
+            deadline.start(windowMs);
             loop.exec();
             m_loop = nullptr;
         }
 
         Exchange x;
         x.reply = m_reply;
+        x.damaged = m_trace.crcErrors + m_trace.discards;
         if (!x.reply.isEmpty() || m_interrupted)
             return x;
         const QString what = QStringLiteral("%1 (0x%2)")
@@ -319,9 +336,9 @@ public:
             x.failure = QStringLiteral("no valid reply to the request %1 from address %2 on %3 "
                                        "within %4 s")
                             .arg(what)
-                            .arg(m_options.address)
+                            .arg(address.value_or(m_options.address))
                             .arg(m_options.port)
-                            .arg(ReplyWindowMs / 1000);
+                            .arg(windowMs / 1000.0);
             if (m_received == 0)
                 x.failure += QStringLiteral(": nothing was received (no sensor on the line, "
                                             "wrong address or wrong speed?)");
@@ -354,7 +371,8 @@ private:
     {
         // A frame of the right length and CRC made of noise (nine zero bytes
         // pass the CRC) or a late reply to another request is not the answer.
-        if (reply.size() < 4 || quint8(reply[0]) != ReplyLead || quint8(reply[2]) != m_wanted) {
+        if (reply.size() < 4 || quint8(reply[0]) != ReplyLead || quint8(reply[2]) != m_wanted ||
+            (m_wantedAddress >= 0 && quint8(reply[1]) != m_wantedAddress)) {
             ++m_otherReplies;
             return;
         }
@@ -372,6 +390,7 @@ private:
     std::unique_ptr<StopSignals> m_signal;
     QEventLoop *m_loop = nullptr;
     quint8 m_wanted = 0;
+    int m_wantedAddress = -1;
     QByteArray m_reply;
     qint64 m_received = 0;
     int m_otherReplies = 0;
@@ -565,5 +584,150 @@ int kvtoolWatch(const QStringList &args, QTextStream &out, QTextStream &err)
         if (line.interrupted())
             break;
     }
+    return kExitOk;
+}
+
+// ---- Bus scan -------------------------------------------------------------------
+
+namespace {
+
+const char *const ScanUsage = "--port COMn|DEVICE [--speeds BAUD,…|all] [--addresses FROM-TO] "
+                              "[--timeout-ms MS] [--trace]";
+
+/// How long a scan waits at one address: the 4-byte request and the 22-byte
+/// identity reply on the line (10 bits a character), and 50 ms for the head to
+/// turn round. A sensor that answers ends the wait at once.
+int scanWindowMs(int baud)
+{
+    return (26 * 10 * 1000 + baud - 1) / baud + 50;
+}
+
+} // namespace
+
+int kvtoolScan(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (wantsHelp(args)) {
+        out << "usage: kvtool scan " << ScanUsage << '\n';
+        return kExitOk;
+    }
+    LinkOptions o;
+    QList<int> speeds{19200};
+    int first = 1, last = 254;
+    int timeoutMs = 0; // 0: by speed
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        auto value = [&]() -> std::optional<QString> {
+            if (i + 1 >= args.size())
+                return std::nullopt;
+            return args[++i];
+        };
+        if (a == QLatin1String("--port")) {
+            const auto v = value();
+            if (!v || v->isEmpty())
+                return usage(err, "scan", ScanUsage, QStringLiteral("--port wants COMn or a device path"));
+            o.port = *v;
+        } else if (a == QLatin1String("--speeds")) {
+            const auto v = value();
+            speeds.clear();
+            if (v && *v == QLatin1String("all"))
+                speeds = QList<int>(std::begin(UartSpeeds), std::end(UartSpeeds));
+            else if (v)
+                for (const QString &part : v->split(QLatin1Char(','))) {
+                    const auto b = parseInt(part.trimmed(), 1, 115200);
+                    if (!b || std::find(std::begin(UartSpeeds), std::end(UartSpeeds), *b) ==
+                                  std::end(UartSpeeds)) {
+                        speeds.clear();
+                        break;
+                    }
+                    if (!speeds.contains(*b))
+                        speeds << *b;
+                }
+            if (speeds.isEmpty())
+                return usage(err, "scan", ScanUsage,
+                             QStringLiteral("--speeds wants \"all\" or speeds from 2400 4800 "
+                                            "9600 19200 38400 57600 115200, e.g. 9600,19200"));
+        } else if (a == QLatin1String("--addresses")) {
+            const auto v = value();
+            const QStringList range = v ? v->split(QLatin1Char('-')) : QStringList();
+            const auto from = range.size() == 2 ? parseInt(range[0], 1, 254) : std::nullopt;
+            const auto to = range.size() == 2 ? parseInt(range[1], 1, 254) : std::nullopt;
+            if (!from || !to || *from > *to)
+                return usage(err, "scan", ScanUsage,
+                             QStringLiteral("--addresses wants FROM-TO within 1-254"));
+            first = *from;
+            last = *to;
+        } else if (a == QLatin1String("--timeout-ms")) {
+            const auto v = value();
+            const auto ms = v ? parseInt(*v, 1, 10000) : std::nullopt;
+            if (!ms)
+                return usage(err, "scan", ScanUsage,
+                             QStringLiteral("--timeout-ms wants milliseconds 1..10000"));
+            timeoutMs = *ms;
+        } else if (a == QLatin1String("--trace")) {
+            o.trace = true;
+        } else {
+            return usage(err, "scan", ScanUsage, QStringLiteral("unexpected argument \"%1\"").arg(a));
+        }
+    }
+    if (o.port.isEmpty())
+        return usage(err, "scan", ScanUsage, QStringLiteral("--port is required"));
+    quietLinkLog();
+
+    o.baud = speeds.first();
+    SensorLine line(o, o.trace ? &err : nullptr);
+    if (const auto failure = line.open()) {
+        err << "kvtool scan: " << *failure << '\n';
+        return kExitNoPort;
+    }
+    line.interruptOnStopSignals();
+
+    QElapsedTimer took;
+    took.start();
+    out << QStringLiteral("%1  %2  %3  %4  %5\n")
+               .arg(QStringLiteral("address"), QStringLiteral(" serial"),
+                    QStringLiteral("firmware"), QStringLiteral(" speed"), QStringLiteral("model"));
+    out.flush();
+    int found = 0;
+    for (int speed : speeds) {
+        if (speed != speeds.first()) {
+            if (const auto failure = line.reopenAt(speed)) {
+                err << "kvtool scan: " << *failure << '\n';
+                return kExitNoPort;
+            }
+        }
+        const int window = timeoutMs ? timeoutMs : scanWindowMs(speed);
+        // Never the all-devices address: every sensor on the line would answer
+        // it at once and the replies would collide.
+        for (int address = first; address <= last; ++address) {
+            const auto x =
+                line.request(CommandTable.READ_PARAM, "READ_PARAM", quint8(address), window);
+            if (line.interrupted())
+                return kExitFailure;
+            if (x.reply.isEmpty()) {
+                if (x.damaged > 0)
+                    err << "kvtool scan: address " << address << " at " << speed
+                        << " bit/s: damaged reply (two sensors with one address, or noise?)\n";
+                continue;
+            }
+            SensorState state;
+            const decode::ReadSNResult sn = decode::ReadSN(x.reply, state);
+            out << QStringLiteral("%1  %2  %3  %4  %5\n")
+                       .arg(address, 7)
+                       .arg(sn.meSN, 7)
+                       .arg(sn.edVersionPo, 8)
+                       .arg(speed, 6)
+                       .arg(sn.edType);
+            out.flush();
+            ++found;
+        }
+    }
+    const double seconds = took.elapsed() / 1000.0;
+    if (found == 0) {
+        err << "kvtool scan: no sensor answered at addresses " << first << ".." << last
+            << " (" << QString::number(seconds, 'f', 1) << " s)\n";
+        return kExitNoReply;
+    }
+    out << found << (found == 1 ? " sensor" : " sensors") << " found in "
+        << QString::number(seconds, 'f', 1) << " s\n";
     return kExitOk;
 }

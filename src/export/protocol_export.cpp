@@ -323,17 +323,25 @@ ReportContent reportContent(const ExportData &d)
 
 // ---- telematics table
 
+std::vector<const ExportPoint *> telematicsPoints(const ExportData &d)
+{
+    // The user-saved points whose N and litres both convert.
+    std::vector<const ExportPoint *> out;
+    for (const ExportPoint &p : d.points)
+        if (p.userSave() && p.convertible())
+            out.push_back(&p);
+    return out;
+}
+
 QString wlpContent(const ExportData &d, const QString &prefix, const QString &suffix,
                    bool integerLevels)
 {
     QString out = prefix;
     bool first = true;
-    for (const ExportPoint &p : d.points) {
-        if (!p.userSave() || !p.convertible())
-            continue;
+    for (const ExportPoint *p : telematicsPoints(d)) {
         const QString n =
-            integerLevels ? QString::number(*p.n) : NumberFormat::fixedDot(*p.n / 1000.0, 3, 4);
-        const QString l = QString::number(qint64(std::trunc(*p.litres)));
+            integerLevels ? QString::number(*p->n) : NumberFormat::fixedDot(*p->n / 1000.0, 3, 4);
+        const QString l = QString::number(qint64(std::trunc(*p->litres)));
         if (!first)
             out += QLatin1Char(':');
         out += n + QLatin1Char(':') + l;

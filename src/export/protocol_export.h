@@ -127,6 +127,10 @@ ReportContent reportContent(const ExportData &data);
 
 // ---- telematics table
 
+/// The points of the telematics table, in its order: the user points whose N
+/// and litres both convert, ascending index.
+std::vector<const ExportPoint *> telematicsPoints(const ExportData &data);
+
 /// Prefix, the user points as N:L pairs, suffix. `integerLevels`: N as an
 /// integer (1500), else N / 1000 with a full stop (1.500). L is the integer
 /// part of the litres (0012,50 -> 12, 12,5 -> 12). A point whose N or litres

@@ -81,3 +81,25 @@ QByteArray buildReply(quint8 address, quint8 command, const QByteArray &data)
 {
     return buildFrame(ReplyLead, address, command, data);
 }
+
+const char *commandName(quint8 command)
+{
+    // The names of the command table's fields, in the table's order.
+    static const char *const names[] = {
+        "SET_ID", "ID_READ", "SET_ADDR", "SET_NET_MODE", "CONFIG_READ", "DATA_READ",
+        "DATA_CONTIN", "FCURR_FMIN", "FCURR_FMAX", "TSLOPE_T0", "SET_FMIN", "SET_FMAX",
+        "SET_PWM_MAX", "SET_PWM_MOD", "SET_TRL", "SET_FILT_LENG", "SET_PASSW", "SET_PERIOD",
+        "FILT_LENG_READ", "PASSW_READ", "SET_AUTO_MODE", "SET_CAPDAC_A", "READ_CAPDAC_A",
+        "READ_CAPOFF", "SET_CAPOFF", "READ_PARAM", "SET_SN", "READ_SN", "READ_SOND_LEN",
+        "SET_SOND_LEN", "SET_SOND_PAR", "READ_VCC", "SET_TEMP_OFFSET", "READ_CAL_DATA",
+        "SET_CAL_DATA", "SET_EMPTY_DATA", "RESET_SN", "GET_EXT_PARAM", "SET_ERR_MODE",
+        "SET_REP_MODE", "SET_FSM_OFFSET", "SET_FSM_SCALE", "SET_AVRG_TIME", "GET_FSM_CALC_PARAM",
+        "SET_FSM_CALC_PARAM", "GET_ACLR_DATA", "SET_AXIS_K", "GET_AXIS_K", "GET_AZIMUTH",
+        "SET_AZIMUTH", "GET_INCLINOMETER_DATA", "GET_REP_MODE_3", "SET_REP_MODE_3",
+        "GET_INCL_LAN_ADR", "SET_INCL_LAN_ADR"};
+    static_assert(sizeof names / sizeof names[0] == CommandCount, "one name per command");
+    for (int i = 0; i < CommandCount; ++i)
+        if (commandAt(i) == command)
+            return names[i];
+    return "";
+}

@@ -55,3 +55,7 @@ inline quint8 CalcCRC(const QByteArray &bytes) { return CalcCRC(bytes.constData(
 QByteArray buildRequest(quint8 address, quint8 command, const QByteArray &data = {});
 /// A complete reply frame: lead, address, command, data, CRC (the sensor side).
 QByteArray buildReply(quint8 address, quint8 command, const QByteArray &data = {});
+
+/// The command table's name of a command byte ("READ_PARAM"); empty for a
+/// byte that is not in the table.
+const char *commandName(quint8 command);

@@ -1,5 +1,6 @@
 #include "link/frame_link.h"
 
+#include "link/frame_log.h"
 #include "link/link_log.h"
 #include "link/trace.h"
 
@@ -71,6 +72,8 @@ void FrameLink::WriteComand(quint8 address, quint8 command, const QByteArray &da
     if (m_trace)
         m_trace->insertText(requestTraceText(frame));
     qCDebug(lcLinkHex) << "<=" << frame.toHex(' ');
+    if (m_log)
+        m_log->sent(frame);
     if (m_writer)
         (void)m_writer(frame);
 }
@@ -99,6 +102,8 @@ void FrameLink::FPortReadPacket(const char *packet, int size, quint32 errCode)
     // the expected length) is thrown away, never dispatched.
     if (quint8(RxBytes[0]) != ReplyLead || n > MaxReplyAccumulation) {
         RxBuffer.clear();
+        if (m_log)
+            m_log->discarded(work);
         if (m_trace)
             m_trace->addLine(DiscardMarker);
         FrameError = true;
@@ -112,6 +117,8 @@ void FrameLink::FPortReadPacket(const char *packet, int size, quint32 errCode)
         RxBuffer.clear();
         if (CalcCRC(reply.constData(), n - 1) != quint8(reply[n - 1])) {
             CrcError = true;
+            if (m_log)
+                m_log->badCrc(reply);
             if (m_trace)
                 m_trace->addLine(CrcErrorMarker);
             qCDebug(lcLink, "reply of %d bytes failed its CRC", n);
@@ -124,6 +131,8 @@ void FrameLink::FPortReadPacket(const char *packet, int size, quint32 errCode)
                 ReplyHex[size_t(k)] = hexByte(quint8(reply[k - 1]));
             if (m_trace)
                 m_trace->insertText(replyTraceText(reply));
+            if (m_log)
+                m_log->received(reply);
             if (onReplyAccepted)
                 onReplyAccepted(reply);
         }

@@ -12,6 +12,7 @@
 #include <array>
 #include <functional>
 
+class FrameLog;
 class TraceSink;
 
 class FrameLink {
@@ -24,6 +25,9 @@ public:
 
     void setTrace(TraceSink *trace) { m_trace = trace; }
     void setWriter(Writer writer) { m_writer = std::move(writer); }
+    /// Where every request sent and every reply received (or rejected) is
+    /// logged; none by default. The log must outlive the link or be unset.
+    void setFrameLog(FrameLog *log) { m_log = log; }
 
     /// Builds, traces and writes one request frame to address. Sets
     /// ExpectedReplyLength first (also when RestrictedCommands suppresses the
@@ -61,6 +65,7 @@ public:
 
 private:
     TraceSink *m_trace = nullptr;
+    FrameLog *m_log = nullptr;
     Writer m_writer;
 };
 

@@ -31,6 +31,7 @@ Program::Program(const ProgramWorld &world) : m_world(world)
     m_form6 = std::make_unique<TForm6>(m_world.dialogs, m_world.settings);
 
     state.link.setTrace(m_terminal.get());
+    m_terminal->setDialogs(m_world.dialogs);
     m_form1->setWindows({m_terminal.get(), m_form7.get(), m_about.get(), m_help.get(),
                          m_form5.get(), m_form6.get(), m_form2.get(), m_form9.get()});
     // The last window's creation puts the interface language on every window.

@@ -38,6 +38,11 @@ StartOptions parseStartOptions(const QStringList &arguments)
                 o.error = QStringLiteral("--port needs a value, e.g. --port COM3");
             else
                 o.port = arguments.at(++i).trimmed();
+        } else if (a == QLatin1String("--log-frames")) {
+            if (i + 1 >= arguments.size())
+                o.error = QStringLiteral("--log-frames needs a file");
+            else
+                o.logFrames = arguments.at(++i);
         } else if (a.startsWith(QLatin1String("--")))
             o.error = QStringLiteral("unknown option %1").arg(a);
         else if (o.firstArgument.isEmpty())
@@ -57,6 +62,9 @@ QString startUsageText()
         "  --demo-firmware BYTE   its firmware byte, e.g. 0x53 or 83 (default 0x53)\n"
         "  --port COMn            show port COMn in the port list at start\n"
         "  --connect              open that port once the start-up check has passed\n"
+        "  --log-frames FILE      append every frame sent and received to FILE (for\n"
+        "                         support; one line each, flushed; at 10 MiB FILE\n"
+        "                         becomes FILE.1 and a new FILE is started)\n"
         "  --version              print the version and exit\n"
         "  --help                 print this text and exit\n"
         "\n"

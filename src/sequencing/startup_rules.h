@@ -25,6 +25,8 @@ struct StartOptions {
     QString port;
     /// "--connect": open the shown port once the environment check has passed.
     bool connect = false;
+    /// "--log-frames FILE": every frame sent and received is appended to FILE.
+    QString logFrames;
     /// The first argument that is not an option (the protocol to open when it
     /// ends in "kvi").
     QString firstArgument;

@@ -2,10 +2,14 @@
 
 #include "ui_Terminal_U.h"
 
+#include "common/dialogs.h"
 #include "common/lang_ids.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QSaveFile>
 #include <QFontDatabase>
 #include <QScrollBar>
 #include <QShowEvent>
@@ -28,6 +32,7 @@ TForm3::TForm3(QWidget *parent) : QWidget(parent, Qt::Window), ui(new Ui::TForm3
     ui->Memo1->setMaximumBlockCount(kMaxTraceLines);
 
     connect(ui->Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
+    connect(ui->Button3, &QPushButton::clicked, this, [this] { (void)Button3Click(); });
 }
 
 TForm3::~TForm3()
@@ -80,6 +85,32 @@ void TForm3::addLine(const QString &line)
 void TForm3::Button2Click()
 {
     ui->Memo1->clear();
+}
+
+bool TForm3::Button3Click()
+{
+    if (!m_dialogs)
+        return false;
+    const QString suggested = QDir::home().filePath(
+        QStringLiteral("terminal-%1.txt")
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+    const QString path = m_dialogs->saveFileName(QStringLiteral("Save…"), suggested,
+                                                 QStringLiteral("Text (*.txt);;All files (*)"));
+    if (path.isEmpty())
+        return false;
+    QString text = traceText();
+    if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
+        text += QLatin1Char('\n');
+    // Written beside and renamed over, so a failure leaves no half file.
+    QSaveFile file(path);
+    const QByteArray bytes = text.toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        m_dialogs->message(QStringLiteral("Не удалось записать файл / Cannot write the file\r%1\r%2")
+                               .arg(path, file.errorString()),
+                           MsgIcon::Error);
+        return false;
+    }
+    return true;
 }
 
 void TForm3::setMenuItem(QAction *N5)

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <functional>
 
+class Dialogs;
 class QAction;
 class QPlainTextEdit;
 class QTextCursor;
@@ -56,6 +57,11 @@ public:
     void N5Click();
     /// "Clear": empties the trace.
     void Button2Click();
+    /// Where "Save…" asks for the file and tells a failure.
+    void setDialogs(Dialogs *dialogs) { m_dialogs = dialogs; }
+    /// "Save…": writes the trace as the window shows it to a file the user
+    /// chooses (UTF-8, one line per trace line). False when cancelled or not written.
+    bool Button3Click();
 
     /// The trace as plain text, lines separated by "\n".
     QString traceText() const;
@@ -74,4 +80,5 @@ private:
     QPointer<QAction> m_n5;
     QPointer<QWidget> m_mainWindow;
     TextLookup m_lookup;
+    Dialogs *m_dialogs = nullptr;
 };

@@ -1,6 +1,6 @@
 #include "sim/pty_sensor_server.h"
 
-#include "sim/virtual_sensor.h"
+#include "sim/line_responder.h"
 
 #include <QSocketNotifier>
 
@@ -12,7 +12,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-PtySensorServer::PtySensorServer(VirtualSensor &sensor, Scheduler &scheduler, QObject *parent)
+PtySensorServer::PtySensorServer(LineResponder &sensor, Scheduler &scheduler, QObject *parent)
     : QObject(parent), m_sensor(sensor), m_scheduler(scheduler)
 {
 }
@@ -83,8 +83,8 @@ void PtySensorServer::onReadable()
     for (;;) {
         const ssize_t n = ::read(m_master, buffer, sizeof buffer);
         if (n > 0) {
-            const qint64 delay = qMax(0, m_sensor.faults().delayMs);
-            for (const QByteArray &reply : m_sensor.feed(QByteArray(buffer, int(n)))) {
+            const qint64 delay = qMax(0, m_sensor.replyDelayMs());
+            for (const QByteArray &reply : m_sensor.hear(QByteArray(buffer, int(n)), lineBaud())) {
                 qint64 at = delay;
                 for (const QByteArray &chunk : m_sensor.chunksOf(reply)) {
                     auto id = std::make_shared<Scheduler::TaskId>(0);
@@ -102,6 +102,23 @@ void PtySensorServer::onReadable()
         if (n < 0 && errno == EINTR)
             continue;
         break; // EAGAIN: all read; EIO cannot happen while m_slave is open
+    }
+}
+
+int PtySensorServer::lineBaud() const
+{
+    termios tio{};
+    if (m_slave < 0 || tcgetattr(m_slave, &tio) != 0)
+        return 0;
+    switch (cfgetospeed(&tio)) {
+    case B2400: return 2400;
+    case B4800: return 4800;
+    case B9600: return 9600;
+    case B19200: return 19200;
+    case B38400: return 38400;
+    case B57600: return 57600;
+    case B115200: return 115200;
+    default: return 0;
     }
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Serves a VirtualSensor on a pseudo-terminal, so that a real serial client
+// Serves a virtual sensor (or a bus of them) on a pseudo-terminal, so that a real serial client
 // (termios, read through a notifier) can talk to it through a device path.
 
 #include "common/scheduler.h"
@@ -9,13 +9,13 @@
 #include <QString>
 
 class QSocketNotifier;
-class VirtualSensor;
+class LineResponder;
 
 class PtySensorServer final : public QObject {
     Q_OBJECT
 public:
     /// The sensor and the scheduler must outlive the server.
-    PtySensorServer(VirtualSensor &sensor, Scheduler &scheduler, QObject *parent = nullptr);
+    PtySensorServer(LineResponder &sensor, Scheduler &scheduler, QObject *parent = nullptr);
     ~PtySensorServer() override;
 
     /// Opens the pseudo-terminal and starts serving; on failure returns false
@@ -27,9 +27,12 @@ public:
 
 private:
     void onReadable();
+    /// The speed the client set on its end of the terminal (both ends share
+    /// one setting), in bit/s; 0 when it cannot be read.
+    int lineBaud() const;
     void send(const QByteArray &chunk);
 
-    VirtualSensor &m_sensor;
+    LineResponder &m_sensor;
     Scheduler &m_scheduler;
     int m_master = -1;
     // Held open for the whole run: without it the master sees a hang-up each

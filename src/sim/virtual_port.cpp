@@ -1,6 +1,6 @@
 #include "sim/virtual_port.h"
 
-#include "sim/virtual_sensor.h"
+#include "sim/line_responder.h"
 
 /// The cable between the adapter and the sensor, shared by every device object
 /// that stands for the same COM port.
@@ -23,12 +23,12 @@ void callSafely(const std::function<void()> &callback)
 }
 } // namespace
 
-VirtualPort::VirtualPort(VirtualSensor &sensor, Scheduler &scheduler, QString path)
+VirtualPort::VirtualPort(LineResponder &sensor, Scheduler &scheduler, QString path)
     : VirtualPort(sensor, scheduler, std::move(path), std::make_shared<VirtualLine>())
 {
 }
 
-VirtualPort::VirtualPort(VirtualSensor &sensor, Scheduler &scheduler, QString path,
+VirtualPort::VirtualPort(LineResponder &sensor, Scheduler &scheduler, QString path,
                          std::shared_ptr<VirtualLine> line)
     : m_sensor(sensor), m_scheduler(scheduler), m_path(std::move(path)), m_line(std::move(line))
 {
@@ -80,8 +80,8 @@ bool VirtualPort::write(const QByteArray &bytes)
 {
     if (!m_open || !m_line->plugged)
         return false;
-    const qint64 delay = qMax(0, m_sensor.faults().delayMs);
-    for (const QByteArray &reply : m_sensor.feed(bytes)) {
+    const qint64 delay = qMax(0, m_sensor.replyDelayMs());
+    for (const QByteArray &reply : m_sensor.hear(bytes, m_settings.baud)) {
         qint64 at = delay;
         for (const QByteArray &chunk : m_sensor.chunksOf(reply)) {
             later(at, [this, chunk] { deliver(chunk); });
@@ -178,7 +178,7 @@ bool VirtualPort::isPlugged() const
     return m_line->plugged;
 }
 
-VirtualDeviceProvider::VirtualDeviceProvider(VirtualSensor &sensor, Scheduler &scheduler,
+VirtualDeviceProvider::VirtualDeviceProvider(LineResponder &sensor, Scheduler &scheduler,
                                              int comNumber)
     : m_sensor(sensor), m_scheduler(scheduler), m_comNumber(comNumber),
       m_line(std::make_shared<VirtualLine>())

@@ -1,5 +1,5 @@
 #pragma once
-// A serial device with a VirtualSensor at the other end of the cable. Writes
+// A serial device with a virtual sensor (or a bus) at the other end of the cable. Writes
 // go to the sensor at once; its replies come back through the Scheduler after
 // the sensor's reply delay, one scheduled task per chunk, so the port client
 // sees the same trickle of chunks as from a real adapter, in simulated or real
@@ -11,13 +11,13 @@
 #include <QList>
 #include <memory>
 
-class VirtualSensor;
+class LineResponder;
 struct VirtualLine;
 
 class VirtualPort final : public SerialDevice {
 public:
     /// The sensor and the scheduler must outlive the port.
-    VirtualPort(VirtualSensor &sensor, Scheduler &scheduler, QString path = "virtual:COM1");
+    VirtualPort(LineResponder &sensor, Scheduler &scheduler, QString path = "virtual:COM1");
     ~VirtualPort() override;
 
     bool open(const LineSettings &settings, OpenError *error) override;
@@ -48,7 +48,7 @@ public:
 
 private:
     friend class VirtualDeviceProvider;
-    VirtualPort(VirtualSensor &sensor, Scheduler &scheduler, QString path,
+    VirtualPort(LineResponder &sensor, Scheduler &scheduler, QString path,
                 std::shared_ptr<VirtualLine> line);
     /// Schedules fn as a task of this port (cancelled on close and destruction).
     void later(qint64 delayMs, std::function<void()> fn);
@@ -58,7 +58,7 @@ private:
     void cancelAll();
     static void unplugLine(VirtualLine &line);
 
-    VirtualSensor &m_sensor;
+    LineResponder &m_sensor;
     Scheduler &m_scheduler;
     QString m_path;
     std::shared_ptr<VirtualLine> m_line;
@@ -77,7 +77,7 @@ private:
 class VirtualDeviceProvider final : public DeviceProvider {
 public:
     /// The sensor and the scheduler must outlive the provider and its devices.
-    VirtualDeviceProvider(VirtualSensor &sensor, Scheduler &scheduler, int comNumber = 1);
+    VirtualDeviceProvider(LineResponder &sensor, Scheduler &scheduler, int comNumber = 1);
     std::unique_ptr<SerialDevice> deviceFor(int comNumber) override;
     QList<int> portNumbers() const override { return {m_comNumber}; }
     int comNumber() const { return m_comNumber; }
@@ -87,7 +87,7 @@ public:
     void setModemLinesDropped(bool dropped);
 
 private:
-    VirtualSensor &m_sensor;
+    LineResponder &m_sensor;
     Scheduler &m_scheduler;
     int m_comNumber;
     std::shared_ptr<VirtualLine> m_line;

@@ -9,6 +9,8 @@
 // It serves the tests in-process, the program's demo mode through VirtualPort,
 // and kv-sensor-sim on a pseudo-terminal.
 
+#include "sim/line_responder.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QList>
@@ -95,7 +97,7 @@ struct VirtualSensorOptions {
     ProbePhysics physics;
 };
 
-class VirtualSensor {
+class VirtualSensor final : public LineResponder {
 public:
     // Head constants: 0.00025 pF per count of C (the reference-point formula of
     // the probe detection relies on it); one CAPDAC step is 0.25 pF, one CAPOFF
@@ -122,7 +124,10 @@ public:
     /// faults applied).
     QList<QByteArray> feed(const QByteArray &bytes);
     /// Splits one reply into the chunks the split fault asks for.
-    QList<QByteArray> chunksOf(const QByteArray &wire) const;
+    QList<QByteArray> chunksOf(const QByteArray &wire) const override;
+    /// A sensor alone on its line answers at whatever speed it is asked.
+    QList<QByteArray> hear(const QByteArray &bytes, int) override { return feed(bytes); }
+    int replyDelayMs() const override { return m_faults.delayMs; }
 
     /// Every request frame with a valid CRC heard so far, whoever it was for.
     const QList<QByteArray> &requests() const { return m_requests; }
