@@ -18,6 +18,7 @@
 #include <QFrame>
 #include <QGraphicsSimpleTextItem>
 #include <QGridLayout>
+#include <QHash>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -40,6 +41,10 @@ constexpr int kMinWidth = 812;
 const QColor kAreaColour(233, 191, 105);
 const QColor kActive(200, 30, 30);
 const QColor kBeyondVolume(245, 245, 156);
+// A point the calibration table's check has a finding about: its marker, and
+// its row's background.
+const QColor kFindingColour(255, 140, 0);
+const QColor kFindingRow(255, 222, 173);
 
 // The glyph of a transport button, drawn once: play triangle, pause bars,
 // stop square, record dot and the navigation arrows; the active variant (the
@@ -257,6 +262,17 @@ void TForm5::build()
     middle->addWidget(Chart, 1);
     middle->addWidget(ValueListEditor);
     root->addLayout(middle, 1);
+
+    // The calibration table's check: one line under the chart while a finding
+    // stands. It never widens the window; the whole text is in its tool tip.
+    lbTableCheck = new QLabel(this);
+    lbTableCheck->setObjectName(QStringLiteral("lbTableCheck"));
+    lbTableCheck->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    QPalette warn = lbTableCheck->palette();
+    warn.setColor(QPalette::WindowText, kFindingColour.darker(140));
+    lbTableCheck->setPalette(warn);
+    lbTableCheck->hide();
+    root->addWidget(lbTableCheck);
 
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -866,6 +882,90 @@ void TForm5::refresh()
     N4->setEnabled(r.view() == Recording::View::Point);
     N1->setEnabled(r.view() == Recording::View::Whole);
     refreshChart();
+    showTableCheck();
+}
+
+void TForm5::showTableCheck()
+{
+    const Recording &r = m_rec;
+    std::vector<UserPoint> points;
+    points.reserve(size_t(r.markers().size()));
+    for (const Recording::Marker &m : r.markers())
+        points.push_back({m.index, m.n, m.litres});
+    // While a calibration runs the way is the installer's "+" or "-"; a
+    // protocol only looked at tells it by its litres.
+    const bool draining =
+        m_viewOnly ? points.size() >= 2 && points.back().litres < points.front().litres
+                   : r.draining();
+    TableCheck::Limits limits;
+    // Only a finished table can be too short: while recording it is growing.
+    if (m_viewOnly)
+        limits.rangeTop = r.levelTop();
+    std::vector<TableCheck::Finding> findings = TableCheck::check(points, draining, limits);
+    if (findings == m_findings && !m_marksStale && m_checkedLang == m_lang)
+        return;
+    m_findings = std::move(findings);
+    m_marksStale = false;
+    m_checkedLang = m_lang;
+
+    QHash<int, QString> textOf; // stored index -> its findings, one per line
+    QStringList all;
+    for (const TableCheck::Finding &f : m_findings) {
+        const QString line = TableCheck::text(f, draining, limits, m_lang);
+        all << line;
+        if (f.index >= 0)
+            textOf[f.index] += (textOf.contains(f.index) ? QStringLiteral("\n") : QString()) + line;
+    }
+
+    // Markers: the marked ones larger and orange, labels in the same colour.
+    Series2->clearPointsConfiguration();
+    const QVector<Recording::Marker> &markers = r.markers();
+    for (int i = 0; i < markers.size(); ++i) {
+        const bool marked = textOf.contains(markers[i].index);
+        if (marked)
+            Series2->setPointConfiguration(
+                i, {{QXYSeries::PointConfiguration::Color, kFindingColour},
+                    {QXYSeries::PointConfiguration::Size, 12.0}});
+        if (i < m_labels.size())
+            m_labels[i]->setBrush(marked ? kFindingColour : QColor(Qt::red));
+    }
+
+    // Rows: only those whose mark changes are touched (the list may hold
+    // thousands of level steps).
+    const QSet<int> nowMarked(textOf.keyBegin(), textOf.keyEnd());
+    const QVector<Recording::Row> &rows = r.rows();
+    for (int row = 0; row < rows.size() && row < ValueListEditor->rowCount(); ++row) {
+        const int index = rows[row].index;
+        const bool marked = nowMarked.contains(index);
+        if (!marked && !m_markedPoints.contains(index))
+            continue;
+        for (int col = 0; col < 2; ++col) {
+            if (QTableWidgetItem *item = ValueListEditor->item(row, col)) {
+                item->setBackground(marked ? QBrush(kFindingRow) : QBrush());
+                item->setToolTip(marked ? textOf.value(index) : QString());
+            }
+        }
+    }
+    m_markedPoints = nowMarked;
+
+    // One line: the finding about the latest point, and how many more there are.
+    if (all.isEmpty()) {
+        lbTableCheck->clear();
+        lbTableCheck->setToolTip(QString());
+        lbTableCheck->hide();
+        return;
+    }
+    const TableCheck::Finding *latest = &m_findings.front();
+    for (const TableCheck::Finding &f : m_findings)
+        if (f.index >= latest->index)
+            latest = &f;
+    QString line = TableCheck::text(*latest, draining, limits, m_lang);
+    if (all.size() > 1)
+        line += m_lang == 1 ? QStringLiteral(" (ещё %1)").arg(all.size() - 1)
+                            : QStringLiteral(" (%1 more)").arg(all.size() - 1);
+    lbTableCheck->setText(line);
+    lbTableCheck->setToolTip(all.join(QLatin1Char('\n')));
+    lbTableCheck->show();
 }
 
 void TForm5::refreshChart()
@@ -900,6 +1000,7 @@ void TForm5::refreshChart()
             m_labels.append(label);
         }
         m_drawnMarkers = markers.size();
+        m_marksStale = true;
     }
 
     if (const std::optional<double> x = r.cursorLine())
@@ -920,6 +1021,7 @@ void TForm5::refreshChart()
     if (rebuilt || rows.size() < m_drawnRows) {
         ValueListEditor->setRowCount(0);
         m_drawnRows = 0;
+        m_marksStale = true;
     }
     if (rows.size() > m_drawnRows) {
         ValueListEditor->setRowCount(rows.size());
@@ -928,6 +1030,7 @@ void TForm5::refreshChart()
             ValueListEditor->setItem(i, 1, new QTableWidgetItem(QString::number(rows[i].n)));
         }
         m_drawnRows = rows.size();
+        m_marksStale = true;
     }
     if (r.currentRow() >= 0 && r.currentRow() < rows.size() &&
         ValueListEditor->currentRow() != r.currentRow())

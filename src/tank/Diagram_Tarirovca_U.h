@@ -13,8 +13,10 @@
 
 #include "common/dialogs.h"
 #include "tank/recording.h"
+#include "tank/table_check.h"
 
 #include <QPixmap>
+#include <QSet>
 #include <QWidget>
 #include <functional>
 
@@ -143,6 +145,10 @@ private:
     void build();
     void navigate(int step);
     void refreshChart();
+    /// The calibration table's check on the user points shown: the rows and
+    /// markers of points with a finding marked, the latest finding in one line
+    /// under the chart. Advice only: nothing is asked and nothing refused.
+    void showTableCheck();
     void placeLabels();
     void pauseReload();
     /// The point-properties and fuel-level windows closed: they belong to the
@@ -188,6 +194,11 @@ private:
     int m_drawnCurve = 0;
     int m_drawnMarkers = -1;
     int m_drawnRows = 0;
+    QLabel *lbTableCheck;
+    std::vector<TableCheck::Finding> m_findings;
+    QSet<int> m_markedPoints;  // stored indices whose row and marker are marked
+    bool m_marksStale = true;  // markers or rows were drawn anew since marking
+    int m_checkedLang = -1;
     TForm8 *m_form8;
     TForm15 *m_form15;
 };

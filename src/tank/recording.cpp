@@ -246,7 +246,8 @@ void Recording::showPoints(const PointsRead &read)
     for (const StoredPoint &p : read.points) {
         if (p.isUserSave())
             m_markers.append(
-                {double(p.Time), p.FilterN, markerLabel(p.FilterN, p.liter, m_lang), p.index});
+                {double(p.Time), p.FilterN, markerLabel(p.FilterN, p.liter, m_lang), p.index,
+                 p.liter});
         m_curve.append(QPointF(double(p.Time), double(p.FilterN)));
         m_rows.append({p.Time, p.FilterN, p.index});
     }
@@ -361,7 +362,7 @@ bool Recording::rec(const Sample &latest)
         return false;
 
     // Stored: now it is shown, the marker at the point's own stored time.
-    m_markers.append({double(m_recordTime), n, markerLabel(n, *litres, m_lang), k});
+    m_markers.append({double(m_recordTime), n, markerLabel(n, *litres, m_lang), k, *litres});
     m_lastUserN = n;
     addRow(m_recordTime, n, k);
     m_pointCounter += 1;

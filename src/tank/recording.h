@@ -66,7 +66,8 @@ public:
         double x = 0;
         qint32 n = 0;
         QString label;
-        int index = 0; ///< stored point index
+        int index = 0;     ///< stored point index
+        double litres = 0; ///< the litres saved with the point
     };
     struct Row {
         qint64 time = 0;
