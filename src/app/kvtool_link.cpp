@@ -511,7 +511,7 @@ int kvtoolIdentify(const QStringList &args, QTextStream &out, QTextStream &err)
     SensorState state;
     const decode::ReadSNResult sn = decode::ReadSN(param.reply, state);
     sn.applyTo(state);
-    const decode::ConnectResult conn = decode::Connect(param.reply, state, 0);
+    const decode::ConnectResult conn = decode::Connect(param.reply, state);
     conn.applyTo(state);
 
     Identity id;

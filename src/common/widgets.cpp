@@ -3,10 +3,10 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QGridLayout>
+#include <QLineEdit>
 #include <QPainter>
 #include <QRadioButton>
 #include <QTimer>
-#include <QLineEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -303,4 +303,9 @@ void BusyIndicator::paintEvent(QPaintEvent *)
         p.drawEllipse(QPointF(0, -(side / 2.0 - dot)), dot / 2.0 + 0.5, dot / 2.0 + 0.5);
         p.restore();
     }
+}
+
+void setMaskedNumber(QLineEdit *edit, QString text)
+{
+    edit->setText(text.replace(QLatin1Char(' '), QLatin1Char('0')));
 }

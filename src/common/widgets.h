@@ -158,3 +158,9 @@ private:
     bool m_active = false;
     int m_step = 0;
 };
+
+/// Puts a right-aligned number ("%5.1f", "%5.2f") into an edit with a digit
+/// mask. The masks have "0" as the blank character and a leading blank would
+/// push the digits one place left ("  5,6" would show as 500,6 in "999,9"), so
+/// blanks go in as zeros and the field reads back the value it shows.
+void setMaskedNumber(QLineEdit *edit, QString text);

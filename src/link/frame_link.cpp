@@ -1,5 +1,6 @@
 #include "link/frame_link.h"
 
+#include "common/scheduler.h"
 #include "link/frame_log.h"
 #include "link/link_log.h"
 #include "link/trace.h"
@@ -7,6 +8,7 @@
 namespace {
 constexpr int MaxRequestLength = 255;
 constexpr int RxBytesSize = 255;
+constexpr int BitsPerByte = 10; // start bit, 8 data bits, stop bit
 
 QString hexByte(quint8 b)
 {
@@ -53,29 +55,99 @@ FrameLink::FrameLink(TraceSink *trace, Writer writer) : m_trace(trace), m_writer
 {
 }
 
+FrameLink::~FrameLink()
+{
+    setScheduler(nullptr);
+}
+
+void FrameLink::setScheduler(Scheduler *scheduler)
+{
+    if (m_scheduler && m_timeout)
+        m_scheduler->cancel(m_timeout);
+    m_timeout = 0;
+    m_scheduler = scheduler;
+    // Without a clock no reply can be awaited; a new clock starts a free line.
+    m_awaiting = false;
+}
+
+void FrameLink::setLineSpeed(int bitsPerSecond)
+{
+    if (bitsPerSecond > 0)
+        m_lineSpeed = bitsPerSecond;
+}
+
+int FrameLink::replyTimeoutMs(int requestBytes, int replyBytes, int bitsPerSecond)
+{
+    const int speed = bitsPerSecond > 0 ? bitsPerSecond : 19200;
+    const qint64 bits = qint64(requestBytes + replyBytes) * BitsPerByte;
+    return TurnaroundMs + int((bits * 1000 + speed - 1) / speed);
+}
+
 void FrameLink::WriteComand(quint8 address, quint8 command, const QByteArray &data)
 {
-    if (const int expected = replyLengthFor(command); expected != 0)
+    m_held.push_back(Request{address, command, data});
+    sendHeld();
+}
+
+void FrameLink::sendHeld()
+{
+    if (m_sending)
+        return; // the outer call goes on with the queue
+    m_sending = true;
+    while (!m_awaiting && !m_held.empty()) {
+        const Request next = std::move(m_held.front());
+        m_held.pop_front();
+        m_awaiting = transmit(next);
+    }
+    m_sending = false;
+}
+
+bool FrameLink::transmit(const Request &request)
+{
+    const int expected = replyLengthFor(request.command);
+    if (expected != 0)
         ExpectedReplyLength = expected;
 
-    if (RestrictedCommands && isRestricted(command))
-        return;
+    if (RestrictedCommands && isRestricted(request.command))
+        return false;
 
-    if (data.size() > MaxRequestLength - 4) {
+    if (request.data.size() > MaxRequestLength - 4) {
         qCWarning(lcLink,
                   "request 0x%02X with %d data bytes refused: a frame holds at most %d bytes",
-                  command, int(data.size()), MaxRequestLength);
-        return;
+                  request.command, int(request.data.size()), MaxRequestLength);
+        return false;
     }
 
-    const QByteArray frame = buildRequest(address, command, data);
+    const QByteArray frame = buildRequest(request.address, request.command, request.data);
     if (m_trace)
         m_trace->insertText(requestTraceText(frame));
     qCDebug(lcLinkHex) << "<=" << frame.toHex(' ');
     if (m_log)
         m_log->sent(frame);
-    if (m_writer)
-        (void)m_writer(frame);
+    const bool written = m_writer ? m_writer(frame) : false;
+    // A request that did not reach the line, or that no reply answers, keeps
+    // nothing waiting; neither does a link without a clock.
+    if (!written || expected == 0 || !m_scheduler)
+        return false;
+    m_timeout =
+        m_scheduler->schedule(replyTimeoutMs(int(frame.size()), expected, m_lineSpeed), [this] {
+            m_timeout = 0;
+            qCDebug(lcLink, "no reply in time: the line is free for the next request");
+            m_awaiting = false;
+            sendHeld();
+        });
+    return true;
+}
+
+void FrameLink::ResetLine()
+{
+    if (m_scheduler && m_timeout)
+        m_scheduler->cancel(m_timeout);
+    m_timeout = 0;
+    m_awaiting = false;
+    if (!m_held.empty())
+        qCDebug(lcLink, "%d held requests dropped with the line", int(m_held.size()));
+    m_held.clear();
 }
 
 void FrameLink::FPortReadPacket(const char *packet, int size, quint32 errCode)
@@ -111,7 +183,20 @@ void FrameLink::FPortReadPacket(const char *packet, int size, quint32 errCode)
         return;
     }
 
-    if (n == ExpectedReplyLength) {
+    // The awaited reply is here (a CRC failure ends the wait as well). Requests
+    // made while it is handled are held with the others, which go out, in
+    // order, once the chunk has been dealt with.
+    const bool ended = n == ExpectedReplyLength;
+    const bool wasSending = m_sending;
+    if (ended) {
+        if (m_scheduler && m_timeout)
+            m_scheduler->cancel(m_timeout);
+        m_timeout = 0;
+        m_awaiting = false;
+        m_sending = true;
+    }
+
+    if (ended) {
         FrameError = false;
         const QByteArray reply = work.left(n);
         RxBuffer.clear();
@@ -140,6 +225,11 @@ void FrameLink::FPortReadPacket(const char *packet, int size, quint32 errCode)
 
     if (!FrameError && onEndOfChunk)
         onEndOfChunk();
+
+    if (ended) {
+        m_sending = wasSending;
+        sendHeld();
+    }
 }
 
 void FrameLink::ClearReply()

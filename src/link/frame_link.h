@@ -4,14 +4,23 @@
 // checks lead byte, length and CRC, traces the accepted reply and fills
 // ReplyHex for the decoders (FPortReadPacket). What an accepted reply sets in
 // motion is plugged in through the callbacks.
+//
+// The sensor line is half-duplex and a reply is recognised only by its
+// length, so two requests on the line at once garble both replies. Given a
+// clock, the link keeps one request on the line at a time: a request made
+// while another awaits its reply is held, and the held requests go out in the
+// order they were made, each when the reply before it has arrived (whole,
+// whatever its CRC) or its time-out has passed.
 
 #include "link/frame.h"
 
 #include <QByteArray>
 #include <QString>
 #include <array>
+#include <deque>
 #include <functional>
 
+class Scheduler;
 class FrameLog;
 class TraceSink;
 
@@ -22,17 +31,41 @@ public:
     using Writer = std::function<bool(const QByteArray &frame)>;
 
     explicit FrameLink(TraceSink *trace = nullptr, Writer writer = {});
+    ~FrameLink();
+    FrameLink(const FrameLink &) = delete;
+    FrameLink &operator=(const FrameLink &) = delete;
 
     void setTrace(TraceSink *trace) { m_trace = trace; }
     void setWriter(Writer writer) { m_writer = std::move(writer); }
+    /// The clock that times awaited replies out. Without one the link cannot
+    /// tell a lost reply from a late one, so every request goes out at once.
+    void setScheduler(Scheduler *scheduler);
+    /// Line speed in bit/s; the reply time-out allows for the bytes' travel.
+    void setLineSpeed(int bitsPerSecond);
     /// Where every request sent and every reply received (or rejected) is
     /// logged; none by default. The log must outlive the link or be unset.
     void setFrameLog(FrameLog *log) { m_log = log; }
 
-    /// Builds, traces and writes one request frame to address. Sets
-    /// ExpectedReplyLength first (also when RestrictedCommands suppresses the
-    /// send). data longer than a 255-byte frame allows is refused unsent.
+    /// Builds, traces and writes one request frame to address, or holds it
+    /// while another request awaits its reply. Sets ExpectedReplyLength when
+    /// the request goes out (also when RestrictedCommands suppresses the send).
+    /// data longer than a 255-byte frame allows is refused unsent.
     void WriteComand(quint8 address, quint8 command, const QByteArray &data = {});
+
+    /// Forgets the awaited reply and drops every held request: the port has
+    /// closed or the link is lost, and nothing asked of the old line may go
+    /// out later to a new search.
+    void ResetLine();
+    /// A sent request awaits its reply.
+    bool awaitingReply() const { return m_awaiting; }
+    /// Requests held until the line is free, oldest first.
+    int heldRequests() const { return int(m_held.size()); }
+
+    /// How long a request may wait for its reply before the next one goes out:
+    /// the sensor's turnaround plus both frames' travel at the line speed.
+    static int replyTimeoutMs(int requestBytes, int replyBytes, int bitsPerSecond);
+    /// The sensor's allowance between the end of a request and its reply.
+    static constexpr int TurnaroundMs = 100;
 
     /// The port's OnReadPacket handler (framing half). errCode is ignored.
     void FPortReadPacket(const char *packet, int size, quint32 errCode);
@@ -64,9 +97,25 @@ public:
     bool RestrictedCommands = false;
 
 private:
+    struct Request {
+        quint8 address;
+        quint8 command;
+        QByteArray data;
+    };
+    /// Sends held requests while the line is free.
+    void sendHeld();
+    /// Puts one request on the line; true when a reply to it is now awaited.
+    bool transmit(const Request &request);
+
     TraceSink *m_trace = nullptr;
     FrameLog *m_log = nullptr;
     Writer m_writer;
+    Scheduler *m_scheduler = nullptr;
+    int m_lineSpeed = 19200;
+    std::deque<Request> m_held;
+    bool m_awaiting = false;
+    bool m_sending = false;
+    quint64 m_timeout = 0; ///< Scheduler task of the awaited reply's time-out
 };
 
 /// The "<= …" trace text of a request frame, CRC digits and "\r\n" at the end.

@@ -253,12 +253,11 @@ void ReadSNResult::applyTo(SensorState &state) const
     sp.Model = edType;
 }
 
-ConnectResult Connect(const QByteArray &reply, const SensorState &state, int radioGroupSelected)
+ConnectResult Connect(const QByteArray &reply, const SensorState &state)
 {
     ConnectResult r;
     r.address = byteAt(reply, 18);
 
-    int selected = radioGroupSelected;
     const int mode = byteAt(reply, 21);
     r.modeReported = mode != 0xFF;
     if (r.modeReported) {
@@ -272,11 +271,12 @@ ConnectResult Connect(const QByteArray &reply, const SensorState &state, int rad
                                        : QStringLiteral("N - 10-ти разрядное");
         r.digitData = r.twelveBit ? QStringLiteral("12") : QStringLiteral("10");
         r.radioGrupIndex = r.twelveBit ? 1 : 0;
-        selected = r.radioGrupIndex;
+        // Only a reported mode byte says which resolution the sensor uses;
+        // firmware 8.3 takes it from the third mode byte instead.
+        const TParamKV &sp = state.SensorParam;
+        if (sp.Version_H < 8 || sp.Version_L < 3)
+            r.radioGrupIndex2 = r.radioGrupIndex;
     }
-    const TParamKV &sp = state.SensorParam;
-    if ((sp.Version_H < 8 || sp.Version_L < 3) && selected >= 0 && selected <= 3)
-        r.radioGrupIndex2 = selected;
 
     r.periodPosition = byteAt(reply, 20) + 1;
     r.edPeriod = num(r.periodPosition);

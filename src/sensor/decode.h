@@ -147,8 +147,7 @@ struct ConnectResult {
 };
 
 /// Decodes network address, output mode byte and period of a READ_PARAM reply.
-/// radioGroupSelected is the item RadioGroup shows before the decode.
-ConnectResult Connect(const QByteArray &reply, const SensorState &state, int radioGroupSelected);
+ConnectResult Connect(const QByteArray &reply, const SensorState &state);
 
 // ---- Live data: DATA_READ --------------------------------------------------
 

@@ -68,6 +68,8 @@ void TForm1::wireLink()
     FPort.OnReadPacket = [this](const char *packet, int size, quint32 errCode) {
         m_state.link.FPortReadPacket(packet, size, errCode);
     };
+    // One request on the line at a time, each awaited on the window's clock.
+    m_state.link.setScheduler(m_scheduler);
     m_state.link.setWriter([this](const QByteArray &frame) {
         m_lastRequestMs = m_scheduler->nowMs(); // the wizard keeps its re-read out of this slot
         return FPort.WriteString(frame);
@@ -333,6 +335,9 @@ void TForm1::connectHandlers()
     onClick(ui->bbReadAvtomod, &TForm1::bbReadAvtomodClick);
     onClick(ui->bbPeriod, &TForm1::bbPeriodClick);
     onClick(ui->cbPeriod, &TForm1::cbPeriodClick);
+    // The period arrows move the period field, and what the field shows is
+    // the period the write sends.
+    ui->UpDown3->setBuddy(ui->edPeriod);
     connect(ui->RadioGroup, &RadioGroupBox::clicked, this, [this] { RadioGroupClick(); });
     onClick(ui->cbModeIncl, &TForm1::cbModeInclClick);
 
@@ -415,6 +420,13 @@ void TForm1::connectHandlers()
     ui->PageControl->installEventFilter(this);
     ui->PageControl->tabBar()->installEventFilter(this);
     connect(ui->PageControl, &QTabWidget::currentChanged, this, [this] {
+        // The tilt reading belongs to the inclinometer page: whatever leaves
+        // it (a tab, "Назад", "Далее", the protocol question, the watchdog)
+        // stops the tilts and brings the level polls back, so the two never
+        // share the line.
+        if (TimerReadInclinometerData.enabled() &&
+            ui->PageControl->currentWidget() != ui->TabSheet7)
+            Button10Click();
         if (!m_userTabChange)
             return;
         // The handling may change the page itself (the protocol question); that

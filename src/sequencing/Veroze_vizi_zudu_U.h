@@ -316,8 +316,9 @@ private:
     /// wrapping round as Ctrl+Tab does.
     void stepVisibleTab(int direction);
     /// Manual zero-setting controls by the probe class (bbCalibration,
-    /// UpDownCAPDAC, UpDownCAPOFF, bbSetSOND, and BitBtn1 when asked).
-    void applyProbeClassControls(bool withBitBtn1);
+    /// UpDownCAPDAC, UpDownCAPOFF, bbSetSOND, and BitBtn1 when asked). A page
+    /// change does not switch them on while a tank calibration is recording.
+    void applyProbeClassControls(bool withBitBtn1, bool pageChange = false);
     /// Normal (false) or engineering (true) view: menu checks, line check
     /// boxes, capacitance display, terminal menu item, settings window.
     void applyView(bool engineering);

@@ -14,18 +14,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 
-namespace {
-
-/// The number edits have digit masks with "0" as the blank character: a
-/// leading blank of a "%5.2f" text would otherwise push the digits one place
-/// left (" 2,10" would show as 20,10), so blanks go in as zeros.
-void setMaskedNumber(QLineEdit *edit, QString text)
-{
-    edit->setText(text.replace(QLatin1Char(' '), QLatin1Char('0')));
-}
-
-} // namespace
-
 // ---- page control helpers --------------------------------------------------
 
 namespace pages {
@@ -205,8 +193,7 @@ void TForm1::ReadSN()
 void TForm1::Connect()
 {
     SensorState &s = state().sensor;
-    const decode::ConnectResult r =
-        decode::Connect(state().link.replyBytes(), s, ui->RadioGroup->itemIndex());
+    const decode::ConnectResult r = decode::Connect(state().link.replyBytes(), s);
 
     ui->cbSetingAdres->setCurrentIndex(r.address);
     ui->cbDublSetingAdres->setCurrentIndex(r.address);

@@ -72,6 +72,10 @@ void TForm1::DispatchReply(const QByteArray &reply)
                 WriteComand(currentAddress(), CommandTable.READ_SOND_LEN);
             else if (state().sensor.SensorExt.Version_DA_Up >= 5)
                 TimerGETEXTPARAM.start();
+            // Before firmware 5 no extended-parameter reply follows to ask for
+            // the data poll: the probe detection asks for its fresh C here.
+            if (state().ProbeDetectActive && state().sensor.SensorExt.Version_DA_Up < 5)
+                TimerReadDateLenthZond.start();
         }
         TimerStart.stop();
         // ReadSN may have hidden the page that was current: look again.

@@ -20,7 +20,8 @@ void TForm1::meAzzKeyUp()
 
 void TForm1::udAzzClick(UpDown::Button)
 {
-    ui->meAzz->setText(Inclinometer::textFromPosition(ui->udAzz->position(), m_state.number));
+    setMaskedNumber(ui->meAzz,
+                    Inclinometer::textFromPosition(ui->udAzz->position(), m_state.number));
 }
 
 void TForm1::Button8Click()

@@ -201,7 +201,7 @@ void TForm1::rbFRMRefClick()
 void TForm1::udZeroLenClick(UpDown::Button)
 {
     const int position = ui->udZeroLen->position();
-    ui->meZeroLen->setText(OutputScale::zeroLengthText(position, m_state.number));
+    setMaskedNumber(ui->meZeroLen, OutputScale::zeroLengthText(position, m_state.number));
     const int type = qBound(0, ui->cbFMSCALCPARAM->currentIndex(), FsmCoefHigh);
     m_state.sensor.FsmCoef[size_t(type)] = float(position / 100.0);
 }
@@ -221,7 +221,8 @@ void TForm1::meZeroLenKeyUp()
 
 void TForm1::udPermixClick(UpDown::Button)
 {
-    ui->mePermix->setText(OutputScale::permixText(ui->udPermix->position(), m_state.number));
+    setMaskedNumber(ui->mePermix,
+                    OutputScale::permixText(ui->udPermix->position(), m_state.number));
 }
 
 void TForm1::mePermixKeyUp()

@@ -112,6 +112,11 @@ void TForm1::TimerControlZondTimer()
     setEnabled(true);
     activateWindow();
     TimerControlZond.stop();
+    // The detection ends before any message: a reference-data reply that
+    // arrives while a message is open must not put the reference offsets back
+    // on the sensor after the class has been sent.
+    m_state.ProbeDetectActive = false;
+    TimerContZL.stop();
     const int before = ui->cbFlesh->currentIndex();
     double length = 0;
     if (r.outcome == ProbeLength::Result::Outcome::Length) {
@@ -125,7 +130,6 @@ void TForm1::TimerControlZondTimer()
         ui->edLongDA->clear();
         sendProbeClass(CommandTable.SET_SOND_LEN, before);
     }
-    m_state.ProbeDetectActive = false;
 
     const ProbeLength::Proposal p = ProbeLength::propose(length);
     if (p.item >= 0) {

@@ -86,9 +86,11 @@ void TForm1::CalibrationCap()
     if (step.complete) {
         ZeroSearchComplete();
     } else if (step.attemptLimit) {
+        // The abort handling starts the count again; the retry goes on counting.
+        const int attempts = m_calAttempt + 1;
         if (w)
-            w->close(); // the abort handling
-        ++m_calAttempt;
+            w->close();
+        m_calAttempt = attempts;
         TimerRepeat.start();
         if (w)
             w->lbSprob->setText(attemptText(m_calAttempt + 1));
@@ -125,6 +127,8 @@ void TForm1::Form2Close()
     }
     TimerControlZond.stop();
     TimerSETCAPSET.start();
+    // A search the installer cancelled is over: the next one is attempt 1.
+    m_calAttempt = 0;
     if (m_state.ProbeDetectActive)
         TimerStartReadDate.start();
     m_zero.stage = false;

@@ -128,8 +128,7 @@ void TForm1::TimerWriteDataParamTimer()
     }
 
     // 12. Zero setting and probe class: locked while the scale-setting mode is
-    // on; the manual offsets only for the two user probe classes, and never
-    // switched on while a tank calibration is recording.
+    // on; the manual offsets only for the two user probe classes.
     if (ui->sbModeFSM->isChecked()) {
         enableAll({ui->Label23, ui->edLongDA, ui->Label30, ui->Label21, ui->BitBtn2, ui->Label6,
                    ui->cbFlesh, ui->Label24, ui->Label25, ui->Label26, ui->bbCalibration,
@@ -141,11 +140,9 @@ void TForm1::TimerWriteDataParamTimer()
         enableAll({ui->Label23, ui->edLongDA, ui->Label30, ui->Label21, ui->BitBtn2, ui->Label6,
                    ui->cbFlesh, ui->Label24, ui->Label25, ui->Label26},
                   true);
-        const bool userClass = ui->cbFlesh->currentIndex() > 5;
-        if (!userClass || !recordingPlays())
-            enableAll({ui->bbCalibration, ui->Label3, ui->UpDownCAPDAC, ui->Label5,
-                       ui->UpDownCAPOFF, ui->bbSetSOND, ui->BitBtn1},
-                      userClass);
+        enableAll({ui->bbCalibration, ui->Label3, ui->UpDownCAPDAC, ui->Label5, ui->UpDownCAPOFF,
+                   ui->bbSetSOND, ui->BitBtn1},
+                  ui->cbFlesh->currentIndex() > 5);
         ui->sbModeFSM->setText(text(Txt::FullScaleModeOn));
     }
 }

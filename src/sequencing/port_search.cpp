@@ -149,6 +149,7 @@ void TForm1::COM1Click()
 bool TForm1::PortStart()
 {
     FPort.Close();
+    m_state.link.ResetLine();
     // A text that names no number leaves the previous port number.
     if (const std::optional<int> n = portNumberFromText(ui->cbComNum->currentText()))
         FPort.setComNumber(*n);
@@ -159,6 +160,7 @@ bool TForm1::PortStart()
         ui->cbSpeedCom->setCurrentIndex(DefaultSpeedIndex);
     }
     FPort.ComProp().BaudRate = *rate;
+    m_state.link.setLineSpeed(baudRateValue(*rate));
 
     FPort.Open();
     const int n = FPort.ComNumber();
@@ -208,6 +210,7 @@ void TForm1::COM2Click()
 void TForm1::PortStop()
 {
     FPort.Close();
+    m_state.link.ResetLine();
     statusPanel(0)->setText(m_state.text(Txt::PortClosed));
 }
 
@@ -216,7 +219,8 @@ void TForm1::PortLinkLost()
     // The device is gone and the port has closed itself. The search and the
     // watchdog go on (their writes fail), so the window reaches the link-loss
     // state as with a silent sensor; Open is offered again for when the
-    // adapter is back.
+    // adapter is back. What was held for the old line is dropped.
+    m_state.link.ResetLine();
     statusPanel(0)->setText(m_state.text(Txt::PortClosed));
     ui->COM1->setEnabled(true);
     ui->bbDublComOpen->setEnabled(true);
@@ -248,6 +252,9 @@ void TForm1::TimerResetTimer()
     ReadData();
 
     TimerErrorWrite.stop();
+    // The search starts on a free line: requests still held for the lost
+    // sensor are dropped, not sent after the first search request.
+    m_state.link.ResetLine();
     // A zero search or a probe detection in progress is aborted.
     if (m_windows.progress && m_windows.progress->isVisible())
         m_windows.progress->close();

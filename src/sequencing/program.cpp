@@ -41,5 +41,9 @@ Program::Program(const ProgramWorld &world) : m_world(world)
 Program::~Program()
 {
     state.link.setTrace(nullptr);
+    // Nothing may go out to a window that is gone.
+    state.link.ResetLine();
+    state.link.setScheduler(nullptr);
+    state.link.setWriter({});
     m_form1->setWindows({});
 }

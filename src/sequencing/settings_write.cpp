@@ -127,14 +127,10 @@ void TForm1::TimerSET_REP_MODE_3Timer()
 void TForm1::TimerSET_INCL_LAN_ADRTimer()
 {
     TimerSET_INCL_LAN_ADR.stop();
+    // With no address selected (the sensor reported one outside the list) the
+    // write carries 0xFF, the "none" the sensor itself reported.
     const int index = ui->cbVisableIncAdr->currentIndex();
-    if (index < 0) {
-        // No inclinometer address known: write none rather than a guessed one,
-        // and go on with the mode byte so the chain still ends with its message.
-        TimerNewAddres.start();
-        return;
-    }
-    WriteComand(currentAddress(), CommandTable.SET_INCL_LAN_ADR, oneByte(index));
+    WriteComand(currentAddress(), CommandTable.SET_INCL_LAN_ADR, oneByte(index < 0 ? 0xFF : index));
 }
 
 void TForm1::TimerGETEXTPARAMTimer()

@@ -59,12 +59,12 @@ void TForm1::stepVisibleTab(int direction)
     }
 }
 
-void TForm1::applyProbeClassControls(bool withBitBtn1)
+void TForm1::applyProbeClassControls(bool withBitBtn1, bool pageChange)
 {
     // The six fixed probe classes come with their offsets; only the two user
-    // classes are set by hand, and not while a tank calibration is recording.
+    // classes are set by hand.
     const bool userClass = ui->cbFlesh->currentIndex() > 5;
-    if (userClass && recordingPlays())
+    if (pageChange && userClass && recordingPlays())
         return;
     QWidget *controls[] = {ui->bbCalibration, ui->UpDownCAPDAC, ui->UpDownCAPOFF, ui->bbSetSOND};
     for (QWidget *w : controls)
@@ -145,7 +145,7 @@ void TForm1::NextTab()
         requestPageRead();
     }
 
-    applyProbeClassControls(true);
+    applyProbeClassControls(true, true);
 }
 
 TForm1::ProtocolAnswer TForm1::ProtocolCheck()
@@ -303,7 +303,7 @@ void TForm1::PageControlChange()
         requestPageRead();
     }
 
-    applyProbeClassControls(false);
+    applyProbeClassControls(false, true);
 
     // A tab click restarts polling on every page (1000 ms after 500 ms).
     TimerReadData.start();

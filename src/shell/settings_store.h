@@ -82,7 +82,7 @@ inline const BoolKey TARNETcb{"AvtoSave", "TARNETcb", false};
 // Probe constants of the probe-length calculation (pF, pF, pF/mm).
 inline const RealKey CFK11{"Property_bore", "CFK11", 1.725, 0.0, 1e6};
 inline const RealKey CFR21{"Property_bore", "CFR21", 1.0, 0.0, 1e6};
-inline const RealKey CLR1{"Property_bore", "CLR1", 0.01633, 1e-9, 1e6};
+inline const RealKey CLR1{"Property_bore", "CLR1", 0.01633, 0.0, 1e6};
 // Recent protocol files: slots 0 … 8, the slot the next new protocol takes,
 // and the path of the protocol created last.
 /// "PName0" … "PName8" (n = 0 … 8).

@@ -67,12 +67,28 @@ VirtualSensor::VirtualSensor(Scheduler *clock, const VirtualSensorOptions &optio
     m_reg.capdac = factory.capdac;
     m_reg.capoff = factory.capoff;
 
+    storeReferencePoint();
+    m_rateSinceMs = nowMs();
+}
+
+void VirtualSensor::storeReferencePoint()
+{
     // The reference point is measured on the reference offsets: the reference
     // capacitor (8.192 pF) gives refCode, the empty probe zeroCode, so that the
     // probe detection's Cx = 8.192 − (refCode − C) × 0.00025 holds.
     m_reg.refCode = quint16(codeFor(8.192, m_reg.refCapdac, m_reg.refCapoff));
     m_reg.zeroCode = quint16(codeFor(m_physics.emptyPf, m_reg.refCapdac, m_reg.refCapoff));
-    m_rateSinceMs = nowMs();
+}
+
+void VirtualSensor::setProbeLength(double mm)
+{
+    m_physics.emptyPf = HolderPf + (mm - InactiveEndsMm) * PfPerMm;
+    storeReferencePoint();
+}
+
+double VirtualSensor::probeLength() const
+{
+    return (m_physics.emptyPf - HolderPf) / PfPerMm + InactiveEndsMm;
 }
 
 qint64 VirtualSensor::nowMs() const
@@ -152,6 +168,8 @@ QList<QByteArray> VirtualSensor::feed(const QByteArray &bytes)
         }
         m_rx.remove(0, frameLength);
         m_requests.append(frame);
+        if (m_clock && now < m_answeringUntilMs)
+            ++m_overlaps;
         // Silent: the frame is on record for the tests, but the head neither
         // acts on it nor answers.
         if (m_faults.silent)
@@ -163,6 +181,8 @@ QList<QByteArray> VirtualSensor::feed(const QByteArray &bytes)
             reply[reply.size() - 1] = char(quint8(reply.back()) ^ 0xFF);
         if (m_faults.garbage > 0)
             reply.prepend(QByteArray(m_faults.garbage, '\0'));
+        // The head is busy until its reply is out (the port hands it over then).
+        m_answeringUntilMs = now + qMax(0, m_faults.delayMs);
         replies.append(reply);
     }
     return replies;

@@ -132,6 +132,10 @@ public:
     /// Every request frame with a valid CRC heard so far, whoever it was for.
     const QList<QByteArray> &requests() const { return m_requests; }
     void clearRequests() { m_requests.clear(); }
+    /// Requests heard while the head was still answering the one before (from
+    /// the request until its reply is out). On a half-duplex line such a
+    /// request and the reply garble each other.
+    int overlappingRequests() const { return m_overlaps; }
 
     /// Request data length of a command byte, -1 for a command the head does not know.
     static int requestDataLength(quint8 command);
@@ -145,6 +149,19 @@ public:
     void setTemperature(int celsius) { m_reg.temperature = qint8(qBound(-128, celsius, 127)); }
     /// Probe capacitance in pF at the current fuel level.
     double probePf() const;
+    /// Fits a probe of this effective length in millimetres: its empty
+    /// capacitance is the string holder's plus so much per millimetre (the
+    /// probe constants' factory values), the 21.5 mm of its two ends adding
+    /// nothing; the stored reference point is measured again for it.
+    void setProbeLength(double mm);
+    /// The effective length of the fitted probe, from its empty capacitance.
+    double probeLength() const;
+    static constexpr double HolderPf = 1.725;
+    static constexpr double PfPerMm = 0.01633;
+    static constexpr double InactiveEndsMm = 21.5;
+    /// Measures the stored reference point again on the reference offsets
+    /// (after a test changed them or the probe).
+    void storeReferencePoint();
     /// C for the current offsets and fuel, without noise, 0..65535.
     int capacitanceCode() const;
     /// N for a given C through the resolution and the output scale.
@@ -167,6 +184,8 @@ private:
     QByteArray m_rx;
     qint64 m_lastRxMs = 0;
     QList<QByteArray> m_requests;
+    qint64 m_answeringUntilMs = -1;
+    int m_overlaps = 0;
     double m_litres = 0.0;
     double m_rate = 0.0;
     qint64 m_rateSinceMs = 0;

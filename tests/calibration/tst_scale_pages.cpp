@@ -161,6 +161,25 @@ private Q_SLOTS:
         QCOMPARE(ui()->mePermix->displayText(), QStringLiteral("01,50"));
     }
 
+    // The permix arrow shows the value it steps to ("01,51", not "10,51"), so
+    // a key released in the field keeps it and the write sends it.
+    void permixArrowShowsWhatItWrites()
+    {
+        begin(178, 0x83, &Ui::TForm1::TabSheet6);
+        ui()->rbFRMAutoRef->click();
+        m_h->clock.advance(1000);
+        ui()->udPermix->setPosition(150);
+        ui()->udPermix->click(UpDown::Next);
+        QCOMPARE(ui()->mePermix->displayText(), QStringLiteral("01,51"));
+        ui()->mePermix->setFocus();
+        QTest::keyClick(ui()->mePermix, Qt::Key_End);
+        QCOMPARE(ui()->udPermix->position(), 151);
+        m_h->dialogs.clear();
+        ui()->BitBtn17->click();
+        m_h->clock.advance(1000);
+        QCOMPARE(m_h->sensor.registers().permix, 1.51f);
+    }
+
     void hubNoticeAndZeroLength()
     {
         begin(178, 0x83, &Ui::TForm1::TabSheet6);

@@ -25,9 +25,9 @@ class TstZeroSettingWindow : public QObject {
     TForm2 &progress() { return m_h->program->form2(); }
 
     // Connected, on the calibration page with the class "Пользов L" chosen.
-    void begin()
+    void begin(VirtualSensorOptions options = {})
     {
-        m_h = std::make_unique<ProgramHarness>();
+        m_h = std::make_unique<ProgramHarness>(options);
         m_h->start();
         m_h->clock.advance(100);
         ui()->COM1->trigger();
@@ -111,6 +111,12 @@ private Q_SLOTS:
         QCOMPARE(progress().lbSprob->text(), QStringLiteral("Attempt 2"));
         progress().bbForm2Censel->click();
         QVERIFY(m_h->dialogs.shown().isEmpty());
+        // A cancelled search is over: the next one counts from 1 again.
+        m_h->clock.advance(1500);
+        ui()->bbCalibration->click();
+        QVERIFY(progress().isVisible());
+        QCOMPARE(progress().lbSprob->text(), QStringLiteral("Attempt 1"));
+        progress().bbForm2Censel->click();
     }
 
     // An arrow writes the offset at once; a second click within the 150 ms
@@ -144,13 +150,35 @@ private Q_SLOTS:
         QCOMPARE(writes(CommandTable.SET_CAPOFF), QList<QByteArray>{expected});
     }
 
-    // The detection measures against the stored reference and proposes the
-    // class; with no probe it fails and re-sends the class chosen before.
-    void detectionProposesAClass()
+    // The detection measures the fitted probe on the reference offsets and
+    // proposes its class; the length it stores for the protocol is the
+    // probe's. Before firmware 5 no extended-parameter reply asks for the
+    // data poll, so the detection asks for it itself.
+    void detectionMeasuresTheProbe_data()
     {
-        begin();
-        m_h->dialogs.answer(MsgAnswer::Ok); // the probe is attached
-        m_h->dialogs.answer(MsgAnswer::No); // keep the class chosen before
+        QTest::addColumn<int>("firmware");
+        QTest::addColumn<double>("lengthMm");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("proposal");
+        QTest::newRow("fw5 400 mm: 440") << 0x53 << 400.0 << 3 << "\"440\"";
+        QTest::newRow("fw5 680 mm: 710") << 0x53 << 680.0 << 0 << "\"710\"";
+        QTest::newRow("fw5 900 mm: User H") << 0x53 << 900.0 << 6 << "\"User H\"";
+        QTest::newRow("fw4 300 mm: 350") << 0x43 << 300.0 << 4 << "\"350\"";
+        QTest::newRow("fw4 580 mm: 620") << 0x43 << 580.0 << 1 << "\"620\"";
+    }
+    void detectionMeasuresTheProbe()
+    {
+        QFETCH(int, firmware);
+        QFETCH(double, lengthMm);
+        QFETCH(int, item);
+        QFETCH(QString, proposal);
+        VirtualSensorOptions options;
+        options.firmware = quint8(firmware);
+        begin(options);
+        m_h->sensor.setProbeLength(lengthMm);
+        m_h->clock.advance(2000);            // the live view reads the probe on its class offsets
+        m_h->dialogs.answer(MsgAnswer::Ok);  // the probe is attached
+        m_h->dialogs.answer(MsgAnswer::Yes); // set the class proposed
         ui()->BitBtn2->click();
         QVERIFY(progress().isVisible());
         QCOMPARE(progress().windowTitle(), QStringLiteral("Range estimate"));
@@ -158,12 +186,77 @@ private Q_SLOTS:
         QVERIFY(!progress().isVisible());
         QVERIFY(m_h->form().isEnabled());
         QVERIFY(!m_h->state().ProbeDetectActive);
+
         const QStringList msgs = m_h->dialogs.messages();
-        QVERIFY2(msgs.size() == 2, qPrintable(msgs.join(" | ")));
-        QVERIFY2(msgs[1].startsWith(QStringLiteral("Attention!!!\rEffective probe length is  ")) ||
-                     msgs[1].startsWith(QStringLiteral("Probe length measuring failed.")),
-                 qPrintable(msgs[1]));
-        QCOMPARE(m_h->state().sensor.SensorParam.ProtocolLengProbe, ui()->edLongDA->text());
+        QVERIFY2(msgs.size() == 2 && msgs[1].contains(proposal), qPrintable(msgs.join(" | ")));
+        const double stored = m_h->state().sensor.SensorParam.ProtocolLengProbe.toDouble();
+        QVERIFY2(std::abs(stored - lengthMm) <= 0.02 * lengthMm,
+                 qPrintable(QStringLiteral("stored %1 for a probe of %2 mm")
+                                .arg(m_h->state().sensor.SensorParam.ProtocolLengProbe)
+                                .arg(lengthMm)));
+        QCOMPARE(ui()->edLongDA->text(), m_h->state().sensor.SensorParam.ProtocolLengProbe);
+        QCOMPARE(ui()->cbFlesh->currentIndex(), item);
+        m_h->clock.advance(1500);
+        QCOMPARE(int(m_h->sensor.registers().probeRange), 7 - item);
+        // The chains of the detection, the page and the polling took turns on the line.
+        QCOMPARE(m_h->sensor.overlappingRequests(), 0);
+    }
+
+    // A failed detection ends before its message: the reference-data reply
+    // that comes in while the message is open puts nothing on the sensor, so
+    // the class sent after it leaves the sensor on the class's offsets, and
+    // the offset fields show them.
+    void failedDetectionLeavesTheClassOffsets()
+    {
+        begin(); // "Пользов L", code 0
+        SensorRegisters &reg = m_h->sensor.registers();
+        reg.refCapoff = 40000;
+        m_h->sensor.storeReferencePoint();
+        m_h->sensor.setProbeLength(400);
+        // A string-holder constant above any probe's capacitance: the measurement fails.
+        m_h->program->form9().meCF1->setText(QStringLiteral("9,999"));
+        m_h->dialogs.answer(MsgAnswer::Ok);
+        m_h->dialogs.onMessage([this](const ScriptedDialogs::Shown &shown) {
+            if (shown.text.startsWith(QStringLiteral("Probe length measuring failed.")))
+                m_h->clock.advance(200); // the reference read is answered meanwhile
+        });
+        ui()->BitBtn2->click();
+        m_h->clock.advance(7500);
+        m_h->dialogs.onMessage({});
+        QVERIFY2(m_h->dialogs.messages().value(1).startsWith(
+                     QStringLiteral("Probe length measuring failed.")),
+                 qPrintable(m_h->dialogs.messages().join(" | ")));
+        QVERIFY(!m_h->state().ProbeDetectActive);
+        QVERIFY(ui()->edLongDA->text().isEmpty());
+        m_h->clock.advance(2000);
+        const ClassOffsets userL = reg.classOffsets[0];
+        QCOMPARE(int(reg.capdac), int(userL.capdac));
+        QCOMPARE(int(reg.capoff), int(userL.capoff));
+        QCOMPARE(ui()->meCAPDAC->text().toInt(), int(userL.capdac));
+        QCOMPARE(ui()->meCAPOFF->text().toInt(), int(userL.capoff));
+    }
+
+    // Typed text never becomes a probe class: Enter adds no item, sends no
+    // class and leaves the manual zero setting as the chosen class has it.
+    void typedTextIsNoProbeClass()
+    {
+        begin();
+        ui()->cbFlesh->setCurrentIndex(2);
+        QMetaObject::invokeMethod(ui()->cbFlesh, "activated", Q_ARG(int, 2));
+        m_h->clock.advance(1500);
+        QVERIFY(!ui()->bbCalibration->isEnabled());
+        m_h->sensor.clearRequests();
+        QLineEdit *edit = ui()->cbFlesh->lineEdit();
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("999"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        m_h->clock.advance(1500);
+        QCOMPARE(ui()->cbFlesh->count(), 8);
+        QCOMPARE(ui()->cbFlesh->currentIndex(), 2);
+        QCOMPARE(heard(CommandTable.SET_SOND_LEN), 0);
+        QCOMPARE(int(m_h->sensor.registers().probeRange), 5);
+        QVERIFY(!ui()->bbCalibration->isEnabled() && !ui()->UpDownCAPDAC->isEnabled());
     }
 
     void probeConstantsWindow()
@@ -188,6 +281,12 @@ private Q_SLOTS:
         QVERIFY(m_h->dialogs.lastMessage().contains(
             QStringLiteral("Probe length calculation settings")));
         QVERIFY(!progress().isVisible());
+        // Stored, a 0 reads back as 0, not as the factory value.
+        ui()->N9->trigger();
+        w.close();
+        w.meCL->setText(QStringLiteral("0,01633"));
+        w.BitBtn2->click();
+        QCOMPARE(w.meCL->displayText(), QStringLiteral("0,00000"));
         w.BitBtn3->click(); // factory settings, not stored
         QCOMPARE(w.meCL->displayText(), QStringLiteral("0,01633"));
     }

@@ -1,5 +1,6 @@
 // The frame layer: CRC, request frames and their trace, and the reply assembler.
 
+#include "common/scheduler.h"
 #include "link/frame_link.h"
 #include "link/trace.h"
 
@@ -210,6 +211,101 @@ private Q_SLOTS:
         const QByteArray d = dataReadReply();
         rig.link.FPortReadPacket(d.constData(), int(d.size()), 0);
         QCOMPARE(rig.dispatched, QByteArrayList{d});
+    }
+
+    // One request on the line at a time: what is asked while a reply is
+    // awaited goes out, in order, when that reply is in or its time-out passed.
+    void holdsRequestsWhileAReplyIsAwaited()
+    {
+        Rig rig;
+        SimulatedScheduler clock;
+        rig.link.setScheduler(&clock);
+        auto sent = [&] {
+            QList<int> commands;
+            for (const QByteArray &f : rig.written)
+                commands << quint8(f.at(2));
+            return commands;
+        };
+
+        rig.link.WriteComand(5, CommandTable.READ_PARAM);
+        rig.link.WriteComand(5, CommandTable.DATA_READ);
+        rig.link.WriteComand(5, CommandTable.GET_FSM_CALC_PARAM);
+        QCOMPARE(sent(), (QList<int>{0x41}));
+        QCOMPARE(rig.link.ExpectedReplyLength, 22); // the held ones have not touched it
+        QCOMPARE(rig.link.heldRequests(), 2);
+
+        // A request the dispatch makes waits behind the ones held before it.
+        rig.link.onReplyAccepted = [&](const QByteArray &r) {
+            rig.dispatched.append(r);
+            if (quint8(r.at(2)) == 0x41)
+                rig.link.WriteComand(5, CommandTable.GET_EXT_PARAM);
+        };
+        const QByteArray param = readParamReply();
+        rig.feed({param.left(10)});
+        QCOMPARE(sent().size(), 1); // a partial reply keeps the line busy
+        rig.feed({param.mid(10)});
+        QCOMPARE(rig.dispatched.size(), 1);
+        QCOMPARE(sent(), (QList<int>{0x41, 0x06}));
+        QCOMPARE(rig.link.ExpectedReplyLength, 9);
+
+        // A reply that fails its CRC ends the wait as well.
+        QByteArray bad = dataReadReply();
+        bad[bad.size() - 1] = char(~bad.back());
+        rig.feed({bad});
+        QVERIFY(rig.link.CrcError);
+        QCOMPARE(sent(), (QList<int>{0x41, 0x06, 0x70}));
+
+        // No reply: the next request goes out when the time-out has passed.
+        const int timeout = FrameLink::replyTimeoutMs(4, 41, 19200);
+        QCOMPARE(timeout, FrameLink::TurnaroundMs + 24); // 450 bits at 19200 bit/s
+        clock.advance(timeout - 1);
+        QCOMPARE(sent().size(), 3);
+        clock.advance(1);
+        QCOMPARE(sent(), (QList<int>{0x41, 0x06, 0x70, 0x60}));
+        QVERIFY(rig.link.awaitingReply());
+        QCOMPARE(rig.link.heldRequests(), 0);
+    }
+
+    // Nothing asked of a closed or lost line goes out later; a request that
+    // never reached the line, or one the restriction suppresses, keeps
+    // nothing waiting.
+    void closedLineDropsHeldRequests()
+    {
+        Rig rig;
+        SimulatedScheduler clock;
+        rig.link.setScheduler(&clock);
+        rig.link.WriteComand(5, CommandTable.GET_AXIS_K);
+        rig.link.WriteComand(5, CommandTable.DATA_READ);
+        rig.link.ResetLine();
+        QVERIFY(!rig.link.awaitingReply());
+        QCOMPARE(rig.link.heldRequests(), 0);
+        clock.advance(1000);
+        QCOMPARE(rig.written.size(), 1);
+        rig.link.WriteComand(0xFF, CommandTable.READ_PARAM); // the new search goes at once
+        QCOMPARE(rig.written.size(), 2);
+        rig.link.ResetLine();
+
+        bool lineUp = false;
+        rig.link.setWriter([&](const QByteArray &f) {
+            rig.written.append(f);
+            return lineUp;
+        });
+        rig.link.WriteComand(5, CommandTable.DATA_READ);
+        rig.link.WriteComand(5, CommandTable.READ_SN);
+        QCOMPARE(rig.written.size(), 4);
+        QVERIFY(!rig.link.awaitingReply());
+
+        lineUp = true;
+        rig.link.RestrictedCommands = true;
+        rig.link.WriteComand(5, CommandTable.READ_SN);
+        rig.link.WriteComand(5, CommandTable.SET_CAPDAC_A, QByteArray(1, '\x14'));
+        rig.link.WriteComand(5, CommandTable.DATA_READ);
+        QCOMPARE(rig.written.size(), 5);
+        rig.feed({buildReply(5, 0x42, QByteArray(8, '\x01'))});
+        // SET_CAPDAC_A's turn set the expectation and sent nothing; DATA_READ went.
+        QCOMPARE(rig.written.size(), 6);
+        QCOMPARE(quint8(rig.written.last().at(2)), CommandTable.DATA_READ);
+        QCOMPARE(rig.link.ExpectedReplyLength, 9);
     }
 };
 

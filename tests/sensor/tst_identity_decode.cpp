@@ -366,7 +366,7 @@ void TestIdentityDecode::outputModeByte()
 
     SensorState s;
     s.SensorParam.Version_H = 5;
-    const ConnectResult r = Connect(settings(7, 0, mode), s, 0);
+    const ConnectResult r = Connect(settings(7, 0, mode), s);
     QVERIFY(r.modeReported);
     QCOMPARE(r.twelveBit, twelve);
     QCOMPARE(r.cbNdateCaption, twelve ? QStringLiteral("N - 12-ти разрядное")
@@ -393,10 +393,12 @@ void TestIdentityDecode::modeByteNotReportedLeavesSettings()
     s.SensorParam.Centre = true;
     s.SensorParam.FormatDate = true;
     s.SensorExt.RadioGrupIndex = 1;
-    const ConnectResult r = Connect(settings(3, 9, 0xFF), s, 1);
+    s.SensorExt.RadioGrupIndex2 = 3;
+    const ConnectResult r = Connect(settings(3, 9, 0xFF), s);
     QVERIFY(!r.modeReported);
-    QCOMPARE(r.radioGrupIndex2, std::optional<int>(1)); // the item RadioGroup shows
+    QVERIFY(!r.radioGrupIndex2); // nothing reported, nothing to follow
     r.applyTo(s);
+    QCOMPARE(s.SensorExt.RadioGrupIndex2, 3);
     QCOMPARE(s.SensorParam.DigitData, QStringLiteral("12"));
     QVERIFY(s.SensorParam.Centre);
     QVERIFY(s.SensorParam.FormatDate);
@@ -405,7 +407,7 @@ void TestIdentityDecode::modeByteNotReportedLeavesSettings()
     // Firmware 8.3 takes its resolution from the third mode byte instead.
     s.SensorParam.Version_H = 8;
     s.SensorParam.Version_L = 3;
-    QVERIFY(!Connect(settings(3, 9, 0x80), s, 3).radioGrupIndex2);
+    QVERIFY(!Connect(settings(3, 9, 0x80), s).radioGrupIndex2);
 }
 
 void TestIdentityDecode::addressAndPeriod_data()
@@ -424,7 +426,7 @@ void TestIdentityDecode::addressAndPeriod()
     QFETCH(int, period);
     QFETCH(int, position);
 
-    const ConnectResult r = Connect(settings(address, period, 0x8D), SensorState{}, 0);
+    const ConnectResult r = Connect(settings(address, period, 0x8D), SensorState{});
     QCOMPARE(r.address, address);
     QCOMPARE(r.periodPosition, position);
     QCOMPARE(r.edPeriod, QString::number(position));
@@ -480,7 +482,7 @@ void TestIdentityDecode::autoModeByteRoundTrip()
                 a.textFormat = flags & 2;
                 a.periodic = flags & 4;
                 a.versionH = 5;
-                const ConnectResult r = Connect(settings(1, 0, buildAutoModeByte(a)), s, 0);
+                const ConnectResult r = Connect(settings(1, 0, buildAutoModeByte(a)), s);
                 QCOMPARE(r.speedIndex, speed);
                 QCOMPARE(r.radioGrupIndex, res);
                 QCOMPARE(r.centre, a.averaging);

@@ -117,9 +117,11 @@ private Q_SLOTS:
         QFETCH(int, byte);
         begin(1, 0x53, &Ui::TForm1::TabSheet1);
         ui()->cbPeriod->click();
-        QVERIFY(ui()->edPeriod->isEnabled());
-        ui()->UpDown3->setPosition(seconds);
-        ui()->edPeriod->setText(QString::number(seconds));
+        QVERIFY(ui()->edPeriod->isEnabled() && ui()->UpDown3->isEnabled());
+        // The arrows move the field; what it shows is what goes out.
+        for (int i = 1; i < seconds; ++i)
+            ui()->UpDown3->click(UpDown::Next);
+        QCOMPARE(ui()->edPeriod->text(), QString::number(seconds));
         ui()->bbNewAdres->click();
         m_h->clock.advance(2000);
         QCOMPARE(quint8(lastHeard(CommandTable.SET_PERIOD).at(3)), quint8(byte));
@@ -219,6 +221,69 @@ private Q_SLOTS:
         m_h->clock.advance(2500);
         QVERIFY(m_h->commandsHeard().contains(CommandTable.DATA_READ));
         QVERIFY(!m_h->commandsHeard().contains(CommandTable.GET_INCLINOMETER_DATA));
+    }
+
+    // Arrows on the masked azimuth field show the value they step to, so a
+    // key released in the field reads it back unchanged and the write sends it.
+    void azimuthArrowShowsWhatItWrites()
+    {
+        begin(178, 0x83, &Ui::TForm1::TabSheet7);
+        ui()->udAzz->setPosition(55);
+        ui()->udAzz->click(UpDown::Next);
+        QCOMPARE(ui()->meAzz->displayText(), QStringLiteral("005,6"));
+        ui()->meAzz->setFocus();
+        QTest::keyClick(ui()->meAzz, Qt::Key_End); // a key released in the edit
+        QCOMPARE(ui()->udAzz->position(), 56);
+        ui()->Button8->click();
+        m_h->clock.advance(300);
+        QCOMPARE(m_h->sensor.registers().azimuth, 5.6f);
+    }
+
+    // The tilt reading belongs to its page: "Назад", and "Далее" answered No
+    // at the protocol question, stop it like a tab does, and the level polls
+    // never run beside it.
+    void pageButtonsStopTheTilts_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("page");
+        QTest::newRow("Назад") << "BitBtn19"
+                               << "TabSheet1";
+        QTest::newRow("Далее, no protocol") << "BitBtn21"
+                                            << "TabSheet3";
+    }
+    void pageButtonsStopTheTilts()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, page);
+        begin(178, 0x83, &Ui::TForm1::TabSheet7);
+        ui()->Button9->click();
+        m_h->clock.advance(600);
+        QVERIFY(m_h->commandsHeard().contains(CommandTable.GET_INCLINOMETER_DATA));
+        m_h->dialogs.answer(MsgAnswer::No); // no protocol wanted
+        m_h->form().findChild<QPushButton *>(button)->click();
+        QCOMPARE(ui()->PageControl->currentWidget()->objectName(), page);
+        QVERIFY(!m_h->form().timer("TimerReadInclinometerData")->enabled());
+        QVERIFY(ui()->Button9->isEnabled() && !ui()->Button10->isEnabled());
+        m_h->sensor.clearRequests();
+        m_h->clock.advance(3000);
+        QVERIFY(!m_h->commandsHeard().contains(CommandTable.GET_INCLINOMETER_DATA));
+    }
+
+    // A sensor that reports no inclinometer address (255) gets 0xFF back in
+    // the write chain, which still goes on to its end.
+    void noInclinometerAddressWritesNone()
+    {
+        begin(178, 0x83, &Ui::TForm1::TabSheet1);
+        m_h->sensor.registers().inclAddress = 255;
+        ui()->bbReadAvtomod->click();
+        m_h->clock.advance(1500);
+        QCOMPARE(ui()->cbVisableIncAdr->currentIndex(), -1);
+        m_h->sensor.clearRequests();
+        ui()->bbNewAdres->click();
+        m_h->clock.advance(2000);
+        QCOMPARE(lastHeard(CommandTable.SET_INCL_LAN_ADR).mid(3, 1), QByteArray(1, '\xff'));
+        QVERIFY(heard().contains(CommandTable.SET_AUTO_MODE));
+        QCOMPARE(m_h->dialogs.messages(), QStringList{"Data recording is completed successfully "});
     }
 
     void inclinometerAddressFollowsTheSwitch()

@@ -511,6 +511,26 @@ private Q_SLOTS:
             QCOMPARE(child("BitBtn1")->isEnabled(), enabled);
     }
 
+    // Only the page change holds the manual zero setting back while a tank
+    // calibration records: a user class chosen in the box enables it, and the
+    // live view keeps it enabled.
+    void userClassChosenWhileRecording()
+    {
+        connectSensor(5, 3, 1, true);
+        click("BitBtn5");
+        click("BitBtn6");
+        QCOMPARE(page(), QStringLiteral("TabSheet2"));
+        m_playing = true;
+        auto *flesh = child<QComboBox>("cbFlesh");
+        flesh->setCurrentIndex(6);
+        QMetaObject::invokeMethod(flesh, "activated", Q_ARG(int, 6));
+        QVERIFY(probeControlsEnabled());
+        QVERIFY(child("BitBtn1")->isEnabled());
+        timer("TimerWriteDataParam")->start();
+        m_h->clock.advance(600); // a live-view refresh
+        QVERIFY(probeControlsEnabled());
+    }
+
     // Normal view: no line check boxes, no capacitance code, no terminal item.
     void views()
     {

@@ -112,7 +112,7 @@ private Q_SLOTS:
         row("slot 9", "[Protocol_Name]\nIndexPName=9", "slot", "0");
         row("real text", "[Property_bore]\nCLR1=xyz", "clr", "0.01633");
         row("real negative", "[Property_bore]\nCLR1=-1", "clr", "0.01633");
-        row("real zero", "[Property_bore]\nCLR1=0", "clr", "0.01633");
+        row("real zero stays", "[Property_bore]\nCLR1=0", "clr", "0");
         row("real nan", "[Property_bore]\nCLR1=nan", "clr", "0.01633");
         row("real huge", "[Property_bore]\nCLR1=1e300", "clr", "0.01633");
         row("real comma", "[Property_bore]\nCLR1=\"0,02\"", "clr", "0.02");
