@@ -1,7 +1,11 @@
 #include "common/scheduler.h"
 
 #include <QElapsedTimer>
-#include <QTimer>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTimerEvent>
+
+#include <utility>
 
 static qint64 monotonicMs()
 {
@@ -13,12 +17,16 @@ static qint64 monotonicMs()
     return clock.elapsed();
 }
 
-QtScheduler::QtScheduler(QObject *parent) : QObject(parent), m_start(monotonicMs()) {}
+QtScheduler::QtScheduler(QObject *parent) : QObject(parent), m_start(monotonicMs())
+{
+    if (QCoreApplication *app = QCoreApplication::instance())
+        app->installEventFilter(this);
+}
 
 QtScheduler::~QtScheduler()
 {
-    for (auto &t : m_tasks)
-        delete t.timer;
+    for (auto it = m_byTimer.cbegin(); it != m_byTimer.cend(); ++it)
+        killTimer(it.key());
 }
 
 qint64 QtScheduler::nowMs() const { return monotonicMs() - m_start; }
@@ -28,13 +36,26 @@ QDateTime QtScheduler::currentDateTime() const { return QDateTime::currentDateTi
 Scheduler::TaskId QtScheduler::schedule(qint64 delayMs, std::function<void()> fn)
 {
     const TaskId id = m_next++;
-    auto *timer = new QTimer(this);
-    timer->setSingleShot(true);
-    timer->setTimerType(Qt::PreciseTimer);
-    connect(timer, &QTimer::timeout, this, [this, id] { fire(id); });
-    m_tasks.insert(id, Task{timer, std::move(fn)});
-    timer->start(int(qBound<qint64>(0, delayMs, qint64(INT_MAX))));
+    const qint64 delay = qBound<qint64>(0, delayMs, qint64(INT_MAX));
+    m_tasks.insert(id, Task{0, nowMs() + delay, false, std::move(fn)});
+    startTimerOf(id, delay);
     return id;
+}
+
+Scheduler::TaskId QtScheduler::scheduleAfterActivity(qint64 delayMs, std::function<void()> fn)
+{
+    const TaskId id = m_next++;
+    const qint64 delay = qBound<qint64>(0, delayMs, qint64(INT_MAX));
+    m_tasks.insert(id, Task{0, nowMs() + delay, true, std::move(fn)});
+    m_waiting << id;
+    return id;
+}
+
+void QtScheduler::startTimerOf(TaskId id, qint64 delayMs)
+{
+    Task &t = m_tasks[id];
+    t.timerId = startTimer(int(delayMs), Qt::PreciseTimer);
+    m_byTimer.insert(t.timerId, id);
 }
 
 void QtScheduler::cancel(TaskId id)
@@ -42,8 +63,51 @@ void QtScheduler::cancel(TaskId id)
     auto it = m_tasks.find(id);
     if (it == m_tasks.end())
         return;
-    it->timer->deleteLater();
+    if (it->timerId) {
+        killTimer(it->timerId);
+        m_byTimer.remove(it->timerId);
+    } else {
+        m_waiting.removeOne(id);
+    }
     m_tasks.erase(it);
+}
+
+void QtScheduler::timerEvent(QTimerEvent *event)
+{
+    const auto it = m_byTimer.constFind(event->timerId());
+    if (it != m_byTimer.cend())
+        fire(*it);
+}
+
+void QtScheduler::wakeWaiting()
+{
+    const QList<TaskId> waiting = std::exchange(m_waiting, {});
+    const qint64 now = nowMs();
+    for (TaskId id : waiting)
+        startTimerOf(id, qMax<qint64>(0, m_tasks[id].due - now));
+}
+
+bool QtScheduler::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_waiting.isEmpty() || watched == this)
+        return false;
+    switch (event->type()) {
+    case QEvent::SockAct:
+    case QEvent::Close:
+    case QEvent::Shortcut:
+    case QEvent::MetaCall:
+        wakeWaiting();
+        break;
+    case QEvent::Timer:
+        if (!watched->isWidgetType())
+            wakeWaiting();
+        break;
+    default:
+        if (event->isInputEvent())
+            wakeWaiting();
+        break;
+    }
+    return false;
 }
 
 void QtScheduler::fire(TaskId id)
@@ -51,14 +115,18 @@ void QtScheduler::fire(TaskId id)
     auto it = m_tasks.find(id);
     if (it == m_tasks.end())
         return;
+    killTimer(it->timerId);
+    m_byTimer.remove(it->timerId);
     if (m_depth > 0) {
         // Another handler is running (inside a modal loop): try again after it.
-        it->timer->start(10);
+        startTimerOf(id, 10);
         return;
     }
     std::function<void()> fn = std::move(it->fn);
-    it->timer->deleteLater();
+    const bool activity = !it->afterActivity;
     m_tasks.erase(it);
+    if (activity)
+        wakeWaiting();
     ++m_depth;
     fn();
     --m_depth;

@@ -10,7 +10,8 @@
 #include <functional>
 #include <map>
 
-class QTimer;
+class QEvent;
+class QTimerEvent;
 
 class Scheduler {
 public:
@@ -25,11 +26,24 @@ public:
     virtual TaskId schedule(qint64 delayMs, std::function<void()> fn) = 0;
     /// Cancels a task that has not run yet; unknown ids are ignored.
     virtual void cancel(TaskId id) = 0;
+    /// Like schedule(), for a check of state that only the program's own handlers
+    /// change (the caption, menu states): a program with nothing to do is not
+    /// woken for it. The task runs at its time if the program has handled
+    /// something else since it was scheduled (a timer, bytes from the port, a key
+    /// or a click), else right after the next such thing. The simulated clock runs
+    /// it like schedule(): there every step of a test is time passing.
+    virtual TaskId scheduleAfterActivity(qint64 delayMs, std::function<void()> fn)
+    {
+        return schedule(delayMs, std::move(fn));
+    }
 };
 
-/// The program's scheduler: single-shot QTimers on the GUI thread's event loop.
+/// The program's scheduler: single-shot timers on the GUI thread's event loop.
 /// A task that becomes due while another task runs (a modal message box spins
 /// the loop) waits until that task has returned, so handlers never nest.
+/// Activity, for scheduleAfterActivity(): a task of schedule() running, port
+/// bytes or another socket, user input, a window closed, a queued call, a timer
+/// outside this scheduler that is not a widget's own (cursor blink, hover).
 class QtScheduler final : public QObject, public Scheduler {
     Q_OBJECT
 public:
@@ -38,15 +52,27 @@ public:
     qint64 nowMs() const override;
     QDateTime currentDateTime() const override;
     TaskId schedule(qint64 delayMs, std::function<void()> fn) override;
+    TaskId scheduleAfterActivity(qint64 delayMs, std::function<void()> fn) override;
     void cancel(TaskId id) override;
+
+protected:
+    void timerEvent(QTimerEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void fire(TaskId id);
+    void startTimerOf(TaskId id, qint64 delayMs);
+    /// Starts the timers of the tasks that waited for activity.
+    void wakeWaiting();
     struct Task {
-        QTimer *timer;
+        int timerId; // 0 while waiting for activity
+        qint64 due;
+        bool afterActivity;
         std::function<void()> fn;
     };
     QHash<TaskId, Task> m_tasks;
+    QHash<int, TaskId> m_byTimer;
+    QList<TaskId> m_waiting;
     TaskId m_next = 1;
     int m_depth = 0;
     qint64 m_start;

@@ -33,12 +33,25 @@ void Timer::setInterval(int ms)
     }
 }
 
+void Timer::setWaitsForActivity(bool on)
+{
+    if (on == m_waitsForActivity)
+        return;
+    m_waitsForActivity = on;
+    if (m_enabled) {
+        disarm();
+        arm();
+    }
+}
+
 void Timer::arm()
 {
     // An interval of 0 never fires, as with message-loop timers.
     if (m_interval <= 0)
         return;
-    m_task = m_scheduler->schedule(m_interval, [this] { tick(); });
+    m_task = m_waitsForActivity
+                 ? m_scheduler->scheduleAfterActivity(m_interval, [this] { tick(); })
+                 : m_scheduler->schedule(m_interval, [this] { tick(); });
 }
 
 void Timer::disarm()

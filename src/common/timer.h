@@ -29,6 +29,12 @@ public:
     int interval() const { return m_interval; }
     void setInterval(int ms);
 
+    /// A timer that only checks state the program's handlers change waits for
+    /// activity (Scheduler::scheduleAfterActivity) rather than waking an idle
+    /// program every period. Changing it restarts the count of a running timer.
+    bool waitsForActivity() const { return m_waitsForActivity; }
+    void setWaitsForActivity(bool on);
+
     /// How many times the handler has run (diagnostics and tests).
     int fireCount() const { return m_fired; }
 
@@ -42,6 +48,7 @@ private:
     int m_interval;
     std::function<void()> m_handler;
     bool m_enabled = false;
+    bool m_waitsForActivity = false;
     Scheduler::TaskId m_task = 0;
     int m_fired = 0;
 };

@@ -220,7 +220,10 @@ void TForm1::registerTimers()
     TimerReadCalData.setHandler([this] { TimerReadCalDataTimer(); });
     TimerReadAzimuth.setHandler([this] { TimerReadAzimuthTimer(); });
     TimerReadInclinometerData.setHandler([this] { TimerReadInclinometerDataTimer(); });
-    // The two housekeeping timers run for the whole run of the program.
+    // The two housekeeping timers run for the whole run of the program. Timer1's
+    // caption and menu states only follow what handlers did, so an idle program
+    // is not woken for them; the modem-line check switches it to its full rate.
+    Timer1.setWaitsForActivity(true);
     Timer1.start();
     TimerSystemTime.start();
 }

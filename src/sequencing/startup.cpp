@@ -189,7 +189,9 @@ void TForm1::Timer1Timer()
 
     // A device that cannot report its lines (a pseudo-terminal) reports them
     // present, so the check never closes such a port.
-    if (m_windows.settings && m_windows.settings->refCTS() && FPort.Connected() &&
+    const bool checkLines =
+        m_windows.settings && m_windows.settings->refCTS() && FPort.Connected();
+    if (checkLines &&
         (FPort.GetModemState() & (MS_CTS_ON | MS_DSR_ON | MS_RING_ON | MS_RLSD_ON)) == 0) {
         FPort.setComNumber(0);
         COM2Click();
@@ -201,6 +203,9 @@ void TForm1::Timer1Timer()
         ui->cbComNum->setCurrentIndex(-1);
         ui->cbComNum->setEditText(QString());
     }
+    // Modem lines change without telling the program: while they are checked,
+    // every period is due.
+    Timer1.setWaitsForActivity(!(checkLines && FPort.Connected()));
 }
 
 void TForm1::TimerSystemTimeTimer()

@@ -1,7 +1,10 @@
 #include "common/scheduler.h"
 #include "common/timer.h"
 
+#include <QSocketNotifier>
 #include <QTest>
+
+#include <unistd.h>
 
 // The timer semantics that every chain of requests and the watchdog rely on.
 class TimerSemantics : public QObject {
@@ -147,6 +150,42 @@ private Q_SLOTS:
         t.start();
         QTRY_VERIFY_WITH_TIMEOUT(fired >= 3, 2000);
         t.stop();
+    }
+
+    // On the real event loop a timer that waits for activity leaves an idle
+    // program asleep, runs once right after port bytes arrive or another task
+    // runs, and goes back to its full rate when it stops waiting.
+    void realSchedulerTimerWaitsForActivity()
+    {
+        QtScheduler sched;
+        int fired = 0;
+        Timer t(&sched, QStringLiteral("Timer1"), 10, [&] { ++fired; });
+        t.setWaitsForActivity(true);
+        t.start();
+        QTest::qWait(300);
+        QCOMPARE(fired, 0);
+
+        // Bytes on a descriptor: the way port data reaches the program.
+        int fds[2];
+        QCOMPARE(::pipe(fds), 0);
+        QSocketNotifier bytes(fds[0], QSocketNotifier::Read);
+        connect(&bytes, &QSocketNotifier::activated, this, [&] {
+            char c;
+            (void)::read(fds[0], &c, 1);
+        });
+        QCOMPARE(::write(fds[1], "x", 1), ssize_t(1));
+        QTRY_COMPARE_WITH_TIMEOUT(fired, 1, 2000);
+        QTest::qWait(200);
+        QCOMPARE(fired, 1);
+
+        sched.schedule(5, [] {});
+        QTRY_COMPARE_WITH_TIMEOUT(fired, 2, 2000);
+
+        t.setWaitsForActivity(false);
+        QTRY_VERIFY_WITH_TIMEOUT(fired >= 6, 2000);
+        t.stop();
+        ::close(fds[0]);
+        ::close(fds[1]);
     }
 };
 

@@ -356,9 +356,13 @@ private Q_SLOTS:
         ui->COM1->trigger();
         QVERIFY(h.form().port().Connected());
         h.clock.advance(1500);
+        // The lines change without an event: Timer1 polls them every period.
+        Timer *timer1 = h.form().timer(QStringLiteral("Timer1"));
+        QVERIFY(!timer1->waitsForActivity());
         h.ports.setModemLinesDropped(true);
         h.clock.advance(20);
         QVERIFY(!h.form().port().Connected());
+        QVERIFY(timer1->waitsForActivity());
         QCOMPARE(ui->cbComNum->count(), 1); // COM1 is still listed
         QCOMPARE(ui->cbComNum->currentIndex(), -1);
         QVERIFY(ui->cbComNum->currentText().isEmpty());

@@ -276,6 +276,8 @@ private Q_SLOTS:
         Ui::TForm1 *ui = h.form().controls();
         h.clock.advance(10);
         QCOMPARE(h.form().windowTitle(), QStringLiteral("Kv Ruzevuv v.1.0.1.43"));
+        // Without the modem-line check Timer1 has nothing that changes on its own.
+        QVERIFY(h.form().timer(QStringLiteral("Timer1"))->waitsForActivity());
         QVERIFY(!ui->N6->isEnabled() && !ui->N12->isEnabled() && !ui->txt1->isEnabled());
 
         h.state().CurrentProtocolFile = QStringLiteral("/home/u/tanks/tank.kvi");
