@@ -17,6 +17,9 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QEventLoop>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPixmap>
@@ -89,6 +92,82 @@ void setToolTipPause(QWidget *window)
     window->setToolTipDuration(30000);
     for (QWidget *w : window->findChildren<QWidget *>())
         w->setToolTipDuration(30000);
+}
+
+/// Lets the window settle (a page change asks the sensor for its values).
+void settle(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool savePicture(QWidget &w, const QString &file)
+{
+    if (w.grab().save(file))
+        return true;
+    std::fprintf(stderr, "kv-ruzevuv: cannot write %s\n", qPrintable(file));
+    return false;
+}
+
+/// The visible, enabled "Далее" of a page, as the first page's names it.
+QPushButton *nextButtonOf(QWidget *page, const QString &nextText)
+{
+    for (QPushButton *b : page->findChildren<QPushButton *>())
+        if (b->text() == nextText && b->isVisible() && b->isEnabled())
+            return b;
+    return nullptr;
+}
+
+void grabTour(TForm1 &form, const QString &dir)
+{
+    // The wizard walked as a user walks it: "Далее" on each page up to the
+    // protocol-data page (whose "Далее" would start a calibration).
+    auto *pages = form.findChild<QTabWidget *>(QStringLiteral("PageControl"));
+    auto *firstNext = form.findChild<QPushButton *>(QStringLiteral("BitBtn5"));
+    if (pages && firstNext && pages->isVisible()) {
+        const QString nextText = firstNext->text();
+        QList<QWidget *> seen;
+        for (QWidget *page = pages->currentWidget(); page && !seen.contains(page);
+             page = pages->currentWidget()) {
+            seen << page;
+            settle(1500);
+            savePicture(form, QStringLiteral("%1/page-%2-%3.png")
+                                  .arg(dir)
+                                  .arg(seen.size())
+                                  .arg(page->objectName()));
+            if (page->objectName() == QLatin1String("TabSheet4"))
+                break;
+            // A click while a request is on the line brings the wizard back to
+            // the information page: wait for the reply and press again.
+            for (int attempt = 0; attempt < 5 && pages->currentWidget() == page; ++attempt) {
+                QPushButton *next = nextButtonOf(page, nextText);
+                if (!next)
+                    break;
+                next->click();
+                if (seen.contains(pages->currentWidget()) && pages->currentWidget() != page) {
+                    pages->setCurrentWidget(page);
+                    settle(700);
+                }
+            }
+        }
+        pages->setCurrentIndex(0);
+        settle(500);
+    } else {
+        std::fputs("kv-ruzevuv: no wizard pages to grab (is the port open?)\n", stderr);
+        savePicture(form, dir + QStringLiteral("/page-1-closed.png"));
+    }
+    auto *diagram = form.findChild<QPushButton *>(QStringLiteral("bbOpenDiagram1"));
+    if (diagram && diagram->isEnabled()) {
+        diagram->click();
+        settle(1500);
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("TForm5") && w->isVisible())
+                savePicture(*w, dir + QStringLiteral("/calibration.png"));
+    } else {
+        std::fputs("kv-ruzevuv: no protocol open: no calibration window to grab\n", stderr);
+    }
+    form.close();
 }
 
 } // namespace
@@ -216,6 +295,18 @@ int main(int argc, char **argv)
                 std::fprintf(stderr, "kv-ruzevuv: cannot write %s\n", qPrintable(grabFile));
             form.close();
         });
+    }
+
+    // KV_GRAB_DIR=folder: the same, as a tour for the README's pictures: after
+    // KV_GRAB_AFTER_MS every wizard page that is shown, then the calibration
+    // window of the protocol named on the command line ("Показать диаграмму").
+    const QString grabDir = qEnvironmentVariable("KV_GRAB_DIR");
+    if (!grabDir.isEmpty()) {
+        bool ok = false;
+        int after = qEnvironmentVariableIntValue("KV_GRAB_AFTER_MS", &ok);
+        if (!ok || after < 0)
+            after = 3000;
+        QTimer::singleShot(after, &app, [&form, grabDir] { grabTour(form, grabDir); });
     }
 
     form.show();
