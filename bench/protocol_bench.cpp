@@ -1,8 +1,11 @@
 // Benchmark of the protocol file: opening a protocol of 10,001 points and one
 // durable point write, beside a baseline that works the way the platform's
 // private-profile calls do (every key read re-reads and scans the whole file,
-// every key write re-reads and rewrites it). Run by hand; prints the figures.
+// every key write re-reads and rewrites it). Run by hand (scripts/bench.sh);
+// prints rows of the benchmark table. --quick: two openings only, no
+// baseline (for an instruction count under valgrind --tool=callgrind).
 
+#include "bench_table.h"
 #include "tank/ini_file.h"
 #include "tank/protocol_file.h"
 
@@ -33,12 +36,6 @@ QByteArray protocolBytes()
              (i % 10 ? "=Auto Save\r\n" : "=User Save\r\n");
     }
     return b;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 double ms(const QElapsedTimer &t)
@@ -90,8 +87,10 @@ void baselineWrite(const QString &path, const QByteArray &section, const QByteAr
 
 } // namespace
 
-int main()
+int main(int argc, char **argv)
 {
+    const bool quick = argc > 1 && QByteArray(argv[1]) == "--quick";
+    const int openRuns = quick ? 2 : 30;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bench.kvi"));
     const QByteArray bytes = protocolBytes();
@@ -102,16 +101,12 @@ int main()
             return 1;
         }
     }
-    std::printf("protocol: %d points, %d keys, %lld bytes\n", kPoints, kPoints * 7 + 7,
-                static_cast<long long>(bytes.size()));
-
     // Opening: recognise, general data, all points, the table. The kept parsed
     // text is dropped before every run, so each run reads and parses the file
     // as the first opening after start does; warm runs are measured apart.
     std::vector<double> openMs, warmMs;
-    size_t userPoints = 0;
-    for (int run = 0; run < 30; ++run) {
-        if (run < 15)
+    for (int run = 0; run < openRuns; ++run) {
+        if (run < openRuns / 2)
             IniFile::dropCache();
         auto data = std::make_unique<TDateProtokol>();
         GeneralData general;
@@ -119,14 +114,17 @@ int main()
         QElapsedTimer t;
         t.start();
         const ProtocolStatus st = ProtocolFile(path).open(*data, general, points);
-        (run < 15 ? openMs : warmMs).push_back(ms(t));
+        (run < openRuns / 2 ? openMs : warmMs).push_back(ms(t));
         if (!st.ok()) {
             std::fprintf(stderr, "open failed: %s\n", qPrintable(st.text));
             return 1;
         }
-        userPoints = data->UserPoints.size();
     }
-    const double openMedian = median(openMs);
+    const double openMedian = benchMedian(openMs);
+    if (quick) {
+        benchRow("open a 10,001-point protocol", openMedian, "ms", 15);
+        return 0;
+    }
 
     // One durable point write (seven keys and Stop_Point, one commit).
     std::vector<double> writeMs;
@@ -142,7 +140,7 @@ int main()
             return 1;
         }
     }
-    const double writeMedian = median(writeMs);
+    const double writeMedian = benchMedian(writeMs);
 
     // Baseline opening: one whole-file read and scan per key. The opening reads
     // 4 keys per point and about 17 others; measured on a sample, each read
@@ -171,18 +169,12 @@ int main()
         baselineWrite(path, "Point", "Stop_Point", k);
         baseWriteMs.push_back(ms(t));
     }
-    const double baselineWriteMedian = median(baseWriteMs);
+    const double baselineWriteMedian = benchMedian(baseWriteMs);
 
-    std::printf("open:        median %.1f ms over %zu runs (%zu user points)  target <= 100 ms\n",
-                openMedian, openMs.size(), userPoints);
-    std::printf("open again:  median %.1f ms (parsed text kept, file unchanged)\n", median(warmMs));
-    std::printf("point write: median %.2f ms over %zu runs               target <= 10 ms\n",
-                writeMedian, writeMs.size());
-    std::printf("baseline open:        %.0f ms (%d key reads x %.3f ms, sampled on %d)\n",
-                baselineOpen, openKeys, perRead, sample);
-    std::printf("baseline point write: median %.1f ms (8 whole-file rewrites)\n",
-                baselineWriteMedian);
-    std::printf("ratio open:  baseline / ours = %.0f\n", baselineOpen / openMedian);
-    std::printf("ratio write: baseline / ours = %.1f\n", baselineWriteMedian / writeMedian);
+    benchRow("open a 10,001-point protocol (median)", openMedian, "ms", 15);
+    benchInfo("  the same, parsed text kept (median)", benchMedian(warmMs), "ms");
+    benchRow("one point written durably (median)", writeMedian, "ms", 10);
+    benchInfo("  baseline: a whole-file read per key, opening", baselineOpen, "ms");
+    benchInfo("  baseline: a whole-file rewrite per key, point", baselineWriteMedian, "ms");
     return 0;
 }

@@ -41,11 +41,65 @@ inline bool isSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
+
+// Calls f(line, length) for every line of text[from, to), without its line end.
+template <typename F>
+void forEachLine(const char *text, qsizetype from, qsizetype to, F &&f)
+{
+    qsizetype pos = from;
+    while (pos < to) {
+        const char *p = text + pos;
+        const void *nl = std::memchr(p, '\n', size_t(to - pos));
+        qsizetype len = nl ? static_cast<const char *>(nl) - p : to - pos;
+        pos += len + 1;
+        if (len > 0 && p[len - 1] == '\r')
+            --len;
+        f(p, len);
+    }
+}
+
+// Where the key and the value of an entry line lie: blanks around both
+// dropped, enclosing quotes of the value too. `plain` when the line is written
+// back as key=value unchanged.
+struct EntrySpan {
+    qsizetype ka = 0, kb = 0, va = 0, vb = 0;
+    bool plain = false;
+};
+
+// false for a line without "=" (a comment, garbage): not an entry.
+bool entryOf(const char *p, qsizetype len, EntrySpan &e)
+{
+    const void *eqp = std::memchr(p, '=', size_t(len));
+    if (!eqp)
+        return false;
+    const qsizetype eq = static_cast<const char *>(eqp) - p;
+    qsizetype a = 0, b = len;
+    while (a < eq && isSpace(p[a]))
+        ++a;
+    while (b > eq + 1 && isSpace(p[b - 1]))
+        --b;
+    e.ka = a;
+    e.kb = eq;
+    while (e.kb > e.ka && isSpace(p[e.kb - 1]))
+        --e.kb;
+    e.va = eq + 1;
+    e.vb = b;
+    while (e.va < e.vb && isSpace(p[e.va]))
+        ++e.va;
+    e.plain = e.ka == 0 && e.kb == eq && e.va == eq + 1 && e.vb == len;
+    if (e.vb - e.va >= 2 && (p[e.va] == '"' || p[e.va] == '\'') && p[e.vb - 1] == p[e.va]) {
+        ++e.va;
+        --e.vb;
+        e.plain = false;
+    }
+    return true;
+}
 } // namespace
 
 IniDocument IniDocument::parse(const QByteArray &bytes)
 {
     IniDocument doc;
+    doc.m_text = bytes;
     doc.m_sections.emplace_back();
     qsizetype pos = 0;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
@@ -56,67 +110,77 @@ IniDocument IniDocument::parse(const QByteArray &bytes)
     if (firstNl > 0 && bytes.at(firstNl - 1) != '\r')
         doc.m_eol = QByteArrayLiteral("\n");
 
+    // Only the section headers are looked at here; the lines of a section are
+    // built when something looks into it (a protocol's 70,000 point keys are
+    // read in one pass over the text instead).
     const char *data = bytes.constData();
-    Section *cur = &doc.m_sections.back();
-    int curIndex = 0;
     const qsizetype n = bytes.size();
+    doc.m_sections.back().built = false;
+    doc.m_sections.back().from = pos;
     while (pos < n) {
+        const qsizetype start = pos;
         const char *p = data + pos;
         const void *nl = std::memchr(p, '\n', size_t(n - pos));
         qsizetype len = nl ? static_cast<const char *>(nl) - p : n - pos;
         pos += len + 1;
         if (len > 0 && p[len - 1] == '\r')
             --len;
-        qsizetype a = 0, b = len;
-        while (a < b && isSpace(p[a]))
+        qsizetype a = 0;
+        while (a < len && isSpace(p[a]))
             ++a;
+        if (a == len || p[a] != '[')
+            continue;
+        qsizetype b = len;
         while (b > a && isSpace(p[b - 1]))
             --b;
+        const void *close = std::memchr(p + a, ']', size_t(b - a));
+        const qsizetype ce = close ? static_cast<const char *>(close) - p : b;
+        doc.m_sections.back().to = start;
+        Section s;
+        s.name = QByteArray(p + a + 1, ce - a - 1).trimmed();
+        s.header = QByteArray(p, len);
+        s.built = false;
+        s.from = std::min(pos, n);
+        const QByteArray key = s.name.toLower();
+        doc.m_sections.push_back(std::move(s));
+        // The first of duplicate sections is the one found and written.
+        if (!doc.m_sectionIndex.contains(key))
+            doc.m_sectionIndex.insert(key, int(doc.m_sections.size()) - 1);
+    }
+    doc.m_sections.back().to = n;
+    return doc;
+}
 
-        if (a < b && p[a] == '[') {
-            const void *close = std::memchr(p + a, ']', size_t(b - a));
-            const qsizetype ce = close ? static_cast<const char *>(close) - p : b;
-            const QByteArray name = QByteArray(p + a + 1, ce - a - 1).trimmed();
-            const QByteArray key = name.toLower();
-            doc.m_sections.emplace_back();
-            curIndex = int(doc.m_sections.size()) - 1;
-            cur = &doc.m_sections.back();
-            cur->name = name;
-            cur->header = QByteArray(p, len);
-            // The first of duplicate sections is the one found and written.
-            if (!doc.m_sectionIndex.contains(key))
-                doc.m_sectionIndex.insert(key, curIndex);
-            continue;
-        }
+void IniDocument::build(size_t i) const
+{
+    Section &s = m_sections[i];
+    if (s.built)
+        return;
+    s.built = true;
+    const char *text = m_text.constData();
+    qsizetype count = 0;
+    forEachLine(text, s.from, s.to, [&count](const char *, qsizetype) { ++count; });
+    s.lines.reserve(size_t(count));
+    if (i > 0)
+        s.index.reserve(count);
+    forEachLine(text, s.from, s.to, [&](const char *p, qsizetype len) {
         Line line;
-        const void *eqp = curIndex > 0 ? std::memchr(p, '=', size_t(len)) : nullptr;
-        if (eqp) {
-            const qsizetype eq = static_cast<const char *>(eqp) - p;
-            qsizetype ka = a, kb = eq;
-            while (kb > ka && isSpace(p[kb - 1]))
-                --kb;
-            qsizetype va = eq + 1, vb = b;
-            while (va < vb && isSpace(p[va]))
-                ++va;
-            line.plain = ka == 0 && kb == eq && va == eq + 1 && vb == len;
-            if (vb - va >= 2 && (p[va] == '"' || p[va] == '\'') && p[vb - 1] == p[va]) {
-                ++va;
-                --vb;
-                line.plain = false;
-            }
+        EntrySpan e;
+        // Lines before the first section are kept as they are.
+        if (i > 0 && entryOf(p, len, e)) {
+            line.plain = e.plain;
             line.entry = true;
-            line.key = QByteArray(p + ka, kb - ka);
-            line.value = QByteArray(p + va, vb - va);
+            line.key = QByteArray(p + e.ka, e.kb - e.ka);
+            line.value = QByteArray(p + e.va, e.vb - e.va);
             const QByteArray k = line.key.toLower();
-            if (!cur->index.contains(k))
-                cur->index.insert(k, int(cur->lines.size()));
-            ++cur->entries;
+            if (!s.index.contains(k))
+                s.index.insert(k, int(s.lines.size()));
+            ++s.entries;
         }
         if (!line.plain)
             line.raw = QByteArray(p, len);
-        cur->lines.push_back(std::move(line));
-    }
-    return doc;
+        s.lines.push_back(std::move(line));
+    });
 }
 
 QByteArray IniDocument::fold(const QByteArray &s)
@@ -133,64 +197,81 @@ QByteArray IniDocument::serialize() const
 {
     qsizetype size = m_bom ? 3 : 0;
     const qsizetype eol = m_eol.size();
+    const char *text = m_text.constData();
     for (size_t i = 0; i < m_sections.size(); ++i) {
         const Section &s = m_sections[i];
         if (i > 0)
             size += s.header.size() + eol;
+        if (!s.built)
+            forEachLine(text, s.from, s.to, [&](const char *, qsizetype len) { size += len + eol; });
         for (const Line &l : s.lines)
             if (!l.removed)
                 size += (l.plain ? l.key.size() + 1 + l.value.size() : l.raw.size()) + eol;
     }
     QByteArray out(size, Qt::Uninitialized);
     char *w = out.data();
-    auto put = [&w](const QByteArray &b) {
-        std::memcpy(w, b.constData(), size_t(b.size()));
-        w += b.size();
+    auto put = [&w](const char *p, qsizetype len) {
+        std::memcpy(w, p, size_t(len));
+        w += len;
     };
-    if (m_bom) {
-        std::memcpy(w, "\xEF\xBB\xBF", 3);
-        w += 3;
-    }
+    auto putBytes = [&put](const QByteArray &b) { put(b.constData(), b.size()); };
+    if (m_bom)
+        put("\xEF\xBB\xBF", 3);
     for (size_t i = 0; i < m_sections.size(); ++i) {
         const Section &s = m_sections[i];
         if (i > 0) {
-            put(s.header);
-            put(m_eol);
+            putBytes(s.header);
+            putBytes(m_eol);
         }
+        // A section nobody looked into goes out line by line as it was read.
+        if (!s.built)
+            forEachLine(text, s.from, s.to, [&](const char *p, qsizetype len) {
+                put(p, len);
+                putBytes(m_eol);
+            });
         for (const Line &l : s.lines) {
             if (l.removed)
                 continue;
             if (l.plain) {
-                put(l.key);
+                putBytes(l.key);
                 *w++ = '=';
-                put(l.value);
+                putBytes(l.value);
             } else {
-                put(l.raw);
+                putBytes(l.raw);
             }
-            put(m_eol);
+            putBytes(m_eol);
         }
     }
     return out;
 }
 
-const IniDocument::Section *IniDocument::section(const QByteArray &name) const
+size_t IniDocument::sectionIndex(const QByteArray &name) const
 {
     // A protocol has a handful of sections: comparing names beats folding a copy
     // of the name for every lookup. The first of duplicate sections is found.
     for (size_t i = 1; i < m_sections.size(); ++i)
         if (m_sections[i].name.compare(name, Qt::CaseInsensitive) == 0)
-            return &m_sections[i];
+            return i;
     const QByteArray t = name.trimmed();
     if (t.size() != name.size()) {
         auto it = m_sectionIndex.constFind(t.toLower());
-        return it == m_sectionIndex.constEnd() ? nullptr : &m_sections[size_t(*it)];
+        return it == m_sectionIndex.constEnd() ? 0 : size_t(*it);
     }
-    return nullptr;
+    return 0;
+}
+
+const IniDocument::Section *IniDocument::section(const QByteArray &name) const
+{
+    const size_t i = sectionIndex(name);
+    if (i == 0)
+        return nullptr;
+    build(i);
+    return &m_sections[i];
 }
 
 bool IniDocument::hasSection(const QByteArray &name) const
 {
-    return section(name) != nullptr;
+    return sectionIndex(name) != 0;
 }
 
 const QByteArray *IniDocument::find(const QByteArray &sectionName, const QByteArray &key) const
@@ -206,8 +287,10 @@ IniDocument::Section &IniDocument::sectionForWrite(const QByteArray &name)
 {
     const QByteArray k = fold(name);
     auto it = m_sectionIndex.constFind(k);
-    if (it != m_sectionIndex.constEnd())
+    if (it != m_sectionIndex.constEnd()) {
+        build(size_t(*it));
         return m_sections[size_t(*it)];
+    }
     Section s;
     s.name = name.trimmed();
     s.header = '[' + s.name + ']';
@@ -251,6 +334,7 @@ bool IniDocument::removeKey(const QByteArray &sectionName, const QByteArray &key
     auto sit = m_sectionIndex.constFind(fold(sectionName));
     if (sit == m_sectionIndex.constEnd())
         return false;
+    build(size_t(*sit));
     Section &s = m_sections[size_t(*sit)];
     const QByteArray k = fold(key);
     auto it = s.index.find(k);
@@ -285,15 +369,25 @@ std::vector<QByteArray> IniDocument::keys(const QByteArray &sectionName) const
     return out;
 }
 
-void IniDocument::forEachKey(const QByteArray &sectionName,
-                             const std::function<void(const QByteArray &)> &f) const
+void IniDocument::forEachEntry(
+    const QByteArray &sectionName,
+    const std::function<void(QByteArrayView key, QByteArrayView value)> &f) const
 {
-    const Section *s = section(sectionName);
-    if (!s)
+    const size_t i = sectionIndex(sectionName);
+    if (i == 0)
         return;
-    for (const Line &l : s->lines)
-        if (l.entry && !l.removed)
-            f(l.key);
+    const Section &s = m_sections[i];
+    if (s.built) {
+        for (const Line &l : s.lines)
+            if (l.entry && !l.removed)
+                f(l.key, l.value);
+        return;
+    }
+    forEachLine(m_text.constData(), s.from, s.to, [&f](const char *p, qsizetype len) {
+        EntrySpan e;
+        if (entryOf(p, len, e))
+            f(QByteArrayView(p + e.ka, e.kb - e.ka), QByteArrayView(p + e.va, e.vb - e.va));
+    });
 }
 
 int IniDocument::entryCount(const QByteArray &sectionName) const

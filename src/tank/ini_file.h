@@ -13,6 +13,7 @@
 // a power cut leaves the old or the new file, never a broken one.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 #include <functional>
@@ -42,9 +43,12 @@ public:
     std::vector<QByteArray> keys(const QByteArray &section) const;
     /// Number of key lines in a section (duplicates included).
     int entryCount(const QByteArray &section) const;
-    /// Calls `f` with the key of every key line of a section, duplicates included.
-    void forEachKey(const QByteArray &section,
-                    const std::function<void(const QByteArray &)> &f) const;
+    /// Calls `f` with the key and the value (as find() gives it, whole) of every
+    /// key line of a section in file order, duplicates included. A section not
+    /// yet looked into is walked in the file's text as read, without building
+    /// its lines and its key index: one pass reads all points of a protocol.
+    void forEachEntry(const QByteArray &section,
+                      const std::function<void(QByteArrayView key, QByteArrayView value)> &f) const;
 
     /// "\r\n" unless the file used bare "\n".
     QByteArray lineEnd() const { return m_eol; }
@@ -64,13 +68,24 @@ private:
         std::vector<Line> lines;
         QHash<QByteArray, int> index; // folded key -> first live line
         int entries = 0;
+        // Parsing only finds the sections: the lines of one stay the bytes
+        // [from, to) of m_text until a lookup or a change needs them.
+        bool built = true;
+        qsizetype from = 0;
+        qsizetype to = 0;
     };
 
     static QByteArray fold(const QByteArray &s);
+    /// The section with its lines built; nullptr when there is none.
     const Section *section(const QByteArray &name) const;
+    /// The index of the section (0 when there is none), lines not built.
+    size_t sectionIndex(const QByteArray &name) const;
     Section &sectionForWrite(const QByteArray &name);
+    /// Builds the lines and the key index of section i from the file's text.
+    void build(size_t i) const;
 
-    std::vector<Section> m_sections; // [0] holds the lines before the first header
+    QByteArray m_text;                       // the file as read
+    mutable std::vector<Section> m_sections; // [0] holds the lines before the first header
     QHash<QByteArray, int> m_sectionIndex;
     QByteArray m_eol = QByteArrayLiteral("\r\n");
     bool m_bom = false;

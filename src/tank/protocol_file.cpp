@@ -23,41 +23,40 @@ QByteArray pointKey(int which, int i)
     return kPointKeys[size_t(which)] + QByteArray::number(i);
 }
 
-// The same keys in lower case, so lookups need no folding copy.
-const std::array<QByteArray, 7> kPointKeysLower = [] {
-    std::array<QByteArray, 7> a;
-    for (size_t k = 0; k < a.size(); ++k)
-        a[k] = kPointKeys[k].toLower();
-    return a;
-}();
-
-QByteArray lowerPointKey(int which, int i)
+// The field (its place in kPointKeys) and the point index that a
+// [Protocol_Date] key names; false for any other key. Only the canonical
+// decimal form counts ("Time7", not "Time07"), as only that is ever written.
+bool pointKeyOf(QByteArrayView key, int &field, int &index)
 {
-    return kPointKeysLower[size_t(which)] + QByteArray::number(i);
-}
-
-// The point index that a [Protocol_Date] key names, or -1. Only the canonical
-// decimal form counts ("Time7", not "Time07"), as only that is ever looked up.
-int indexOfPointKey(const QByteArray &key)
-{
-    for (const QByteArray &name : kPointKeys) {
-        const qsizetype p = name.size();
-        if (key.size() <= p || (key[0] | 0x20) != (name[0] | 0x20) ||
-            qstrnicmp(key.constData(), name.constData(), p) != 0)
-            continue;
-        const qsizetype digits = key.size() - p;
-        if (digits > 10 || (digits > 1 && key[p] == '0'))
-            continue;
-        qint64 v = 0;
-        bool allDigits = true;
-        for (qsizetype i = p; i < key.size() && allDigits; ++i) {
-            allDigits = key[i] >= '0' && key[i] <= '9';
-            v = v * 10 + (key[i] - '0');
-        }
-        if (allDigits && v <= std::numeric_limits<int>::max())
-            return int(v);
+    qsizetype p = 0;
+    while (p < key.size() && !(key[p] >= '0' && key[p] <= '9'))
+        ++p;
+    const qsizetype digits = key.size() - p;
+    if (p == 0 || digits == 0 || digits > 10 || (digits > 1 && key[p] == '0'))
+        return false;
+    qint64 v = 0;
+    for (qsizetype i = p; i < key.size(); ++i) {
+        if (key[i] < '0' || key[i] > '9')
+            return false;
+        v = v * 10 + (key[i] - '0');
     }
-    return -1;
+    if (v > std::numeric_limits<int>::max())
+        return false;
+    // The names are letters and "_": folding bit 5 compares them without case.
+    for (size_t f = 0; f < kPointKeys.size(); ++f) {
+        const QByteArray &name = kPointKeys[f];
+        if (name.size() != p)
+            continue;
+        qsizetype i = 0;
+        while (i < p && (key[i] | 0x20) == (name[i] | 0x20))
+            ++i;
+        if (i == p) {
+            field = int(f);
+            index = int(v);
+            return true;
+        }
+    }
+    return false;
 }
 
 // The indices of the points stored in the file, ascending, up to Stop_Point:
@@ -71,9 +70,9 @@ std::vector<int> storedIndices(const IniFile &ini, qint32 stopPoint)
     std::vector<int> out;
     if (stopPoint < 0)
         return out;
-    ini.document().forEachKey(Protocol::kProtocolDate, [&](const QByteArray &k) {
-        const int i = indexOfPointKey(k);
-        if (i >= 0 && i <= stopPoint)
+    ini.document().forEachEntry(Protocol::kProtocolDate, [&](QByteArrayView k, QByteArrayView) {
+        int field = 0, i = 0;
+        if (pointKeyOf(k, field, i) && i <= stopPoint)
             out.push_back(i);
     });
     std::sort(out.begin(), out.end());
@@ -93,9 +92,9 @@ qint32 stopPointOf(const IniFile &ini)
 
 // A decimal integer of 32 bits with blanks around it, read from the stored
 // bytes directly: the opening converts 20,000 of them.
-std::optional<qint32> bytesToInt32(const QByteArray &v)
+std::optional<qint32> bytesToInt32(QByteArrayView v)
 {
-    const QByteArray t = v.trimmed();
+    const QByteArrayView t = v.trimmed();
     qsizetype i = 0;
     const bool neg = !t.isEmpty() && t[0] == '-';
     if (!t.isEmpty() && (t[0] == '-' || t[0] == '+'))
@@ -116,31 +115,34 @@ std::optional<qint32> bytesToInt32(const QByteArray &v)
 
 // Litres: the two forms the program writes ("0012,50", "12,5") directly, any
 // other text through the general decimal parser.
-std::optional<double> bytesToLitres(const QByteArray &v, const NumberFormat &nf)
+std::optional<double> bytesToLitres(QByteArrayView v, const NumberFormat &nf)
 {
-    const QByteArray t = v.trimmed();
+    const QByteArrayView t = v.trimmed();
     qsizetype i = (!t.isEmpty() && (t[0] == '-' || t[0] == '+')) ? 1 : 0;
     const qsizetype digitsFrom = i;
     while (i < t.size() && t[i] >= '0' && t[i] <= '9')
         ++i;
     const qsizetype intDigits = i - digitsFrom;
     qsizetype fracDigits = 0;
+    qsizetype comma = -1;
     if (i < t.size() && t[i] == ',') {
-        ++i;
+        comma = i++;
         const qsizetype f = i;
         while (i < t.size() && t[i] >= '0' && t[i] <= '9')
             ++i;
         fracDigits = i - f;
     }
     if (i == t.size() && intDigits > 0 && intDigits + fracDigits <= 15) {
-        QByteArray dot = t;
-        const qsizetype comma = dot.indexOf(',');
-        if (comma >= 0)
-            dot[comma] = '.';
-        bool ok = false;
-        const double d = dot.toDouble(&ok);
-        if (ok)
-            return d;
+        // Up to 15 digits are exact in a double, and so is 10^fracDigits: the
+        // one division rounds as a decimal conversion of the text does.
+        static constexpr double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7,
+                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        qint64 m = 0;
+        for (qsizetype k = digitsFrom; k < t.size(); ++k)
+            if (k != comma)
+                m = m * 10 + (t[k] - '0');
+        const double d = double(m) / kTens[fracDigits];
+        return t[0] == '-' ? -d : d;
     }
     return nf.parse(QString::fromLatin1(t));
 }
@@ -149,9 +151,34 @@ PointsRead readPointsFrom(const IniFile &ini, QStringList *notes)
 {
     PointsRead r;
     r.stopPoint = stopPointOf(ini);
+    // One pass over [Protocol_Date] collects every point key up to Stop_Point
+    // with its value; nothing is looked up key by key.
+    struct Found {
+        int index;
+        int field;
+        QByteArrayView value;
+    };
+    std::vector<Found> found;
+    if (r.stopPoint >= 0) {
+        ini.document().forEachEntry(Protocol::kProtocolDate,
+                                    [&](QByteArrayView k, QByteArrayView v) {
+                                        int field = 0, i = 0;
+                                        if (pointKeyOf(k, field, i) && i <= r.stopPoint)
+                                            found.push_back({i, field, v});
+                                    });
+    }
+    // The program writes the points in ascending index; a file put together
+    // otherwise is sorted, keeping duplicates in file order (the first counts).
+    const auto byIndex = [](const Found &a, const Found &b) { return a.index < b.index; };
+    if (!std::is_sorted(found.begin(), found.end(), byIndex))
+        std::stable_sort(found.begin(), found.end(), byIndex);
+
     // Only stored points are read: a protocol without points has none, not a
     // default point 0 that nobody recorded.
-    const std::vector<int> visit = storedIndices(ini, r.stopPoint);
+    std::vector<int> visit;
+    for (const Found &f : found)
+        if (visit.empty() || visit.back() != f.index)
+            visit.push_back(f.index);
     r.lastIndex = visit.empty() ? -1 : visit.back();
     // (A protocol without points has no Stop_Point to speak of.)
     if (r.lastIndex < r.stopPoint && (r.lastIndex >= 0 || r.stopPoint > 0) && notes)
@@ -160,23 +187,34 @@ PointsRead readPointsFrom(const IniFile &ini, QStringList *notes)
                           .arg(r.stopPoint)
                           .arg(r.lastIndex));
     const NumberFormat nf(QLatin1Char(','));
-    const QByteArray zero("0");
-    const QByteArray autoSave = Protocol::kAutoSave.toLatin1();
     const QByteArray userSave = Protocol::kUserSave.toLatin1();
-    const QString userSaveText = Protocol::kUserSave;
-    const QByteArray &sec = Protocol::kProtocolDate;
+    const QByteArray autoSave = Protocol::kAutoSave.toLatin1();
     r.points.reserve(visit.size());
+    auto next = found.cbegin();
     for (const int i : visit) {
-        const auto time = bytesToInt32(ini.readBytes(sec, lowerPointKey(0, i), zero));
-        const auto n = bytesToInt32(ini.readBytes(sec, lowerPointKey(1, i), zero));
-        const QByteArray status = ini.readBytes(sec, lowerPointKey(6, i), autoSave);
-        const auto litres = bytesToLitres(ini.readBytes(sec, lowerPointKey(4, i), zero), nf);
+        // The seven keys of point i as a read gives them: the first of
+        // duplicates, at most kIniMaxValueLength bytes, else the default.
+        std::array<QByteArrayView, 7> value = {"0", "0", "0", "0", "0", "0", autoSave};
+        std::array<bool, 7> have{};
+        for (; next != found.cend() && next->index == i; ++next) {
+            if (have[size_t(next->field)])
+                continue;
+            have[size_t(next->field)] = true;
+            value[size_t(next->field)] =
+                next->value.first(std::min<qsizetype>(next->value.size(), kIniMaxValueLength));
+        }
+        const auto time = bytesToInt32(value[0]);
+        const auto n = bytesToInt32(value[1]);
+        const auto litres = bytesToLitres(value[4], nf);
         if (!time || !n || !litres) {
             r.skipped.push_back(i);
             continue;
         }
+        const QByteArrayView status = value[6];
         r.points.push_back({i, *time, *n, *litres,
-                            status == userSave ? userSaveText : QString::fromLatin1(status)});
+                            status == userSave   ? Protocol::kUserSave
+                            : status == autoSave ? Protocol::kAutoSave
+                                                 : QString::fromLatin1(status)});
     }
     return r;
 }

@@ -273,6 +273,14 @@ void TestProtocolFile::pointsAndTable_data()
                       "Stop_Point=0\n")
         << 1 << std::vector<int>{0, 1} << std::vector<int>{}
         << std::vector<int>{44, 55, 0, 0, 0, 0};
+
+    QTest::newRow("points out of order, quoted values, a non-canonical key")
+        << "[Point]\r\nStop_Point=2\r\n[Protocol_Date]\r\n" +
+               pointLines(2, "2", "\"22\"", "'0002,00'", "User Save") +
+               "FilterN01=77\r\nTime1=1\r\nFilterN1=11\r\nliter1=1\r\nStatus_Save1=User Save\r\n" +
+               pointLines(0, "0", "5", "0", "Auto Save") + "filtern2=99\r\n"
+        << 2 << std::vector<int>{0, 1, 2} << std::vector<int>{}
+        << std::vector<int>{0, 11, 22, 0, 0, 0};
 }
 
 void TestProtocolFile::pointsAndTable()
