@@ -434,7 +434,7 @@ void TForm5::setLang(int lang)
     fitPointList(ValueListEditor);
     m_form8->setWindowTitle(t(Txt::PointProperties));
     // Marker labels carry the unit of the language.
-    m_drawnMarkers = -1;
+    m_markersStale = true;
     if (isVisible())
         refresh();
 }
@@ -920,14 +920,19 @@ void TForm5::showTableCheck()
     // Markers: the marked ones larger and orange, labels in the same colour.
     Series2->clearPointsConfiguration();
     const QVector<Recording::Marker> &markers = r.markers();
-    for (int i = 0; i < markers.size(); ++i) {
+    // The chart holds only the markers in the time axis' range: point l of the
+    // marker series is marker m_labelMarkers[l].
+    for (int l = 0; l < m_labelMarkers.size(); ++l) {
+        const int i = m_labelMarkers[l];
+        if (i >= markers.size())
+            continue;
         const bool marked = textOf.contains(markers[i].index);
         if (marked)
             Series2->setPointConfiguration(
-                i, {{QXYSeries::PointConfiguration::Color, kFindingColour},
+                l, {{QXYSeries::PointConfiguration::Color, kFindingColour},
                     {QXYSeries::PointConfiguration::Size, 12.0}});
-        if (i < m_labels.size())
-            m_labels[i]->setBrush(marked ? kFindingColour : QColor(Qt::red));
+        if (l < m_labels.size())
+            m_labels[l]->setBrush(marked ? kFindingColour : QColor(Qt::red));
     }
 
     // Rows: only those whose mark changes are touched (the list may hold
@@ -971,35 +976,60 @@ void TForm5::showTableCheck()
 void TForm5::refreshChart()
 {
     const Recording &r = m_rec;
+    const double xMin = r.xMin();
+    // Both ends at once (a new maximum below the old minimum is taken too);
+    // an unchanged range costs the chart nothing.
+    const double xMax = std::max(r.xMax(), xMin + 1);
+    if (m_axisX->min() != xMin || m_axisX->max() != xMax)
+        m_axisX->setRange(xMin, xMax);
+    if (m_axisY->max() != r.levelTop() || m_axisY->min() != 0)
+        m_axisY->setRange(0, r.levelTop());
+
+    // The chart redraws every point it holds at each reading: it gets only the
+    // part of the curve in the time axis' range, with the point just outside
+    // each end so that the line and the area still run to the edges. The
+    // points left out lie wholly beyond one end, and so do the lines between
+    // them, so the picture is the same; while recording that is about a
+    // hundred points however long the protocol has grown.
     const QVector<QPointF> &curve = r.curve();
     const bool rebuilt = r.curveGeneration() != m_drawnGeneration || curve.size() < m_drawnCurve;
-    if (rebuilt) {
-        // A reload or a reset: the whole curve in one call.
-        m_upper->replace(curve);
-        m_drawnGeneration = r.curveGeneration();
-    } else if (curve.size() > m_drawnCurve) {
-        // One reading a second appends one point.
-        for (int i = m_drawnCurve; i < curve.size(); ++i)
-            m_upper->append(curve[i]);
-    }
+    int from = 0;
+    while (from < curve.size() && curve[from].x() < xMin)
+        ++from;
+    int to = int(curve.size());
+    while (to > 0 && curve[to - 1].x() > xMax)
+        --to;
+    from = std::max(from - 1, 0);
+    to = std::min(to + 1, int(curve.size()));
+    if (rebuilt || from != m_drawnFrom || to != m_drawnTo)
+        m_upper->replace(curve.mid(from, std::max(to - from, 0)));
+    m_drawnGeneration = r.curveGeneration();
     m_drawnCurve = curve.size();
+    m_drawnFrom = from;
+    m_drawnTo = to;
 
+    // The markers in the range, with their labels (a marker outside is not drawn).
     const QVector<Recording::Marker> &markers = r.markers();
-    if (rebuilt || markers.size() != m_drawnMarkers) {
+    QList<int> shown;
+    for (int i = 0; i < markers.size(); ++i)
+        if (markers[i].x >= xMin && markers[i].x <= xMax)
+            shown.append(i);
+    if (rebuilt || m_markersStale || shown != m_labelMarkers) {
         QList<QPointF> pts;
-        pts.reserve(markers.size());
-        for (const Recording::Marker &m : markers)
-            pts.append(QPointF(m.x, m.n));
+        pts.reserve(shown.size());
+        for (int i : shown)
+            pts.append(QPointF(markers[i].x, markers[i].n));
         Series2->replace(pts);
         qDeleteAll(m_labels);
         m_labels.clear();
-        for (const Recording::Marker &m : markers) {
+        for (int i : shown) {
             auto *label =
-                new QGraphicsSimpleTextItem(QString(m.label).replace('\r', '\n'), m_chart);
+                new QGraphicsSimpleTextItem(QString(markers[i].label).replace('\r', '\n'), m_chart);
             label->setBrush(Qt::red);
             m_labels.append(label);
         }
-        m_drawnMarkers = markers.size();
+        m_labelMarkers = shown;
+        m_markersStale = false;
         m_marksStale = true;
     }
 
@@ -1007,14 +1037,6 @@ void TForm5::refreshChart()
         Series3->replace(QList<QPointF>{QPointF(*x, 5000), QPointF(*x, 0)});
     else
         Series3->clear();
-
-    // Both ends at once (a new maximum below the old minimum is taken too);
-    // an unchanged range costs the chart nothing.
-    const double xMax = std::max(r.xMax(), r.xMin() + 1);
-    if (m_axisX->min() != r.xMin() || m_axisX->max() != xMax)
-        m_axisX->setRange(r.xMin(), xMax);
-    if (m_axisY->max() != r.levelTop() || m_axisY->min() != 0)
-        m_axisY->setRange(0, r.levelTop());
 
     const QVector<Recording::Row> &rows = r.rows();
     const QSignalBlocker block(ValueListEditor);
@@ -1041,9 +1063,12 @@ void TForm5::refreshChart()
 void TForm5::placeLabels()
 {
     const QVector<Recording::Marker> &markers = m_rec.markers();
-    for (int i = 0; i < m_labels.size() && i < markers.size(); ++i) {
+    for (int l = 0; l < m_labels.size(); ++l) {
+        const int i = m_labelMarkers[l];
+        if (i >= markers.size())
+            continue;
         const QPointF at = m_chart->mapToPosition(QPointF(markers[i].x, markers[i].n), Series2);
-        QGraphicsSimpleTextItem *label = m_labels[i];
+        QGraphicsSimpleTextItem *label = m_labels[l];
         label->setPos(
             at + QPointF(-label->boundingRect().width() / 2, -label->boundingRect().height() - 6));
         label->setVisible(m_chart->plotArea().contains(at));

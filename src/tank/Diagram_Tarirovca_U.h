@@ -189,10 +189,16 @@ private:
     QScatterSeries *Series2;
     QLineSeries *Series3;
     QValueAxis *m_axisX, *m_axisY;
+    // The chart holds only what can show in the time axis' range: the curve
+    // points [m_drawnFrom, m_drawnTo) and the markers m_labelMarkers (indices
+    // into the recording's markers, one label each).
     QList<QGraphicsSimpleTextItem *> m_labels;
+    QList<int> m_labelMarkers;
     int m_drawnGeneration = -1;
     int m_drawnCurve = 0;
-    int m_drawnMarkers = -1;
+    int m_drawnFrom = 0;
+    int m_drawnTo = 0;
+    bool m_markersStale = true; // the labels must be made again (a new language)
     int m_drawnRows = 0;
     QLabel *lbTableCheck;
     std::vector<TableCheck::Finding> m_findings;
