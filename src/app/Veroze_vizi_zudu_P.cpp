@@ -26,6 +26,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 
@@ -308,9 +309,38 @@ int main(int argc, char **argv)
             after = 3000;
         QTimer::singleShot(after, &app, [&form, grabDir] { grabTour(form, grabDir); });
     }
+    // For the start-up benchmark: KV_EXIT_WHEN_SHOWN=<the launch time in ns
+    // since the epoch> prints how long after it the main window was first
+    // painted, and ends.
+    struct FirstPaint : QObject {
+        qint64 launchedNs = 0;
+        bool seen = false;
+        using QObject::QObject;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            if (e->type() == QEvent::Paint && !seen) {
+                seen = true;
+                // After the paint event, when the window has been drawn.
+                QTimer::singleShot(0, qApp, [this] {
+                    const qint64 now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                           std::chrono::system_clock::now().time_since_epoch())
+                                           .count();
+                    std::printf("first window shown after %.1f ms\n",
+                                double(now - launchedNs) / 1e6);
+                    std::fflush(stdout);
+                    QCoreApplication::quit();
+                });
+            }
+            return false;
+        }
+    } firstPaint;
+    firstPaint.launchedNs = qEnvironmentVariable("KV_EXIT_WHEN_SHOWN").toLongLong();
+    if (firstPaint.launchedNs > 0)
+        form.installEventFilter(&firstPaint);
 
     form.show();
     const int rc = app.exec();
+    form.removeEventFilter(&firstPaint);
     form.removeEventFilter(&closeWatch);
     program.reset();
     return rc;
