@@ -14,11 +14,11 @@ using TableCheck::Kind;
 namespace {
 
 // Points as "N:litres" in index order from 0.
-std::vector<UserPoint> table(const QString &spec)
+std::vector<UserPoint> table(const QString &pointsText)
 {
     std::vector<UserPoint> points;
     int index = 0;
-    for (const QString &p : spec.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    for (const QString &p : pointsText.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const QStringList nl = p.split(QLatin1Char(':'));
         points.push_back({index++, nl[0].toInt(), nl[1].toDouble()});
     }
