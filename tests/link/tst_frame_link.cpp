@@ -217,8 +217,9 @@ private Q_SLOTS:
     // awaited goes out, in order, when that reply is in or its time-out passed.
     void holdsRequestsWhileAReplyIsAwaited()
     {
-        Rig rig;
+        // The clock outlives the link, whose destructor cancels its time-out.
         SimulatedScheduler clock;
+        Rig rig;
         rig.link.setScheduler(&clock);
         auto sent = [&] {
             QList<int> commands;
@@ -271,8 +272,9 @@ private Q_SLOTS:
     // nothing waiting.
     void closedLineDropsHeldRequests()
     {
-        Rig rig;
+        // The clock outlives the link, whose destructor cancels its time-out.
         SimulatedScheduler clock;
+        Rig rig;
         rig.link.setScheduler(&clock);
         rig.link.WriteComand(5, CommandTable.GET_AXIS_K);
         rig.link.WriteComand(5, CommandTable.DATA_READ);
