@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const TextLookup text = [](int K) { return QStringLiteral("text %1").arg(K); };
 
     decode::ReadSN(reply, state).applyTo(state);
-    decode::Connect(reply, state, item).applyTo(state);
+    decode::Connect(reply, state).applyTo(state);
     decode::ReadData(reply, false, probeClass, fmt).applyTo(state);
     (void)decode::ReadCAPSET(reply);
     decode::READCALDATA(reply, fmt).applyTo(state);
