@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QAbstractTextDocumentLayout>
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
@@ -41,6 +42,9 @@ void buildReportDocument(const ReportContent &c, QTextDocument &doc, bool pdf)
 {
     doc.clear();
     QTextCursor cur(&doc);
+    // One edit: a document that has its layout already is laid out once, at
+    // the end of the edit, instead of after every cell.
+    cur.beginEditBlock();
     QTextBlockFormat centred;
     centred.setAlignment(Qt::AlignHCenter);
     QTextBlockFormat left;
@@ -100,6 +104,7 @@ void buildReportDocument(const ReportContent &c, QTextDocument &doc, bool pdf)
     cur.insertBlock(left, sized(12));
     cur.insertBlock(left, sized(12));
     cur.insertText(c.signatures, sized(12));
+    cur.endEditBlock();
 }
 
 QString writeReport(const ReportContent &content, const QString &path)
@@ -113,7 +118,6 @@ QString writeReport(const ReportContent &content, const QString &path)
     font.setStyleHint(QFont::Serif);
     font.setPointSize(12);
     doc.setDefaultFont(font);
-    buildReportDocument(content, doc, pdf);
     bool ok = false;
     QString why;
     if (pdf) {
@@ -128,10 +132,16 @@ QString writeReport(const ReportContent &content, const QString &path)
         // 96-dpi pixels the layout measures in.
         doc.setDocumentMargin(0);
         doc.setPageSize(printer.pageLayout().paintRect(QPageLayout::Point).size() * (96.0 / 72.0));
+        // The page is set and the layout made while the document is empty, so
+        // the report is laid out once, when its one edit ends; printing then
+        // only draws the pages.
+        doc.documentLayout();
+        buildReportDocument(content, doc, true);
         doc.print(&printer);
         ok = QFileInfo(tmp).size() > 0;
         why = QStringLiteral("the PDF could not be made");
     } else {
+        buildReportDocument(content, doc, false);
         QTextDocumentWriter w(tmp, "odf");
         ok = w.write(&doc);
         why = w.device() ? w.device()->errorString() : QStringLiteral("no writer");
