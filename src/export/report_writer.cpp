@@ -45,14 +45,16 @@ void buildReportDocument(const ReportContent &c, QTextDocument &doc, bool pdf)
     // One edit: a document that has its layout already is laid out once, at
     // the end of the edit, instead of after every cell.
     cur.beginEditBlock();
+    const QTextCharFormat title = sized(15);
+    const QTextCharFormat body = sized(12);
     QTextBlockFormat centred;
     centred.setAlignment(Qt::AlignHCenter);
     QTextBlockFormat left;
     left.setAlignment(Qt::AlignLeft);
 
     cur.setBlockFormat(centred);
-    cur.setBlockCharFormat(sized(15));
-    cur.insertText(c.title, sized(15));
+    cur.setBlockCharFormat(title);
+    cur.insertText(c.title, title);
     // The table follows the title directly: no empty paragraph between them.
 
     // The table: fixed column widths and a fixed total, so a word processor
@@ -74,36 +76,34 @@ void buildReportDocument(const ReportContent &c, QTextDocument &doc, bool pdf)
     tf.setColumnWidthConstraints(widths);
     tf.setWidth(QTextLength(QTextLength::FixedLength, total));
     QTextTable *table = cur.insertTable(int(c.rows.size()) + 1, 3, tf);
-    auto cell = [&](int row, int col, const QString &text, bool centre) {
+    auto cell = [&](int row, int col, const QString &text, const QTextBlockFormat &align) {
         QTextCursor cc = table->cellAt(row, col).firstCursorPosition();
-        QTextBlockFormat bf;
-        bf.setAlignment(centre ? Qt::AlignHCenter : Qt::AlignLeft);
-        cc.setBlockFormat(bf);
-        cc.insertText(text, sized(12));
+        cc.setBlockFormat(align);
+        cc.insertText(text, body);
     };
     for (int col = 0; col < 3; ++col)
-        cell(0, col, c.header.value(col), false);
+        cell(0, col, c.header.value(col), left);
     for (size_t r = 0; r < c.rows.size(); ++r)
         for (int col = 0; col < 3; ++col)
-            cell(int(r) + 1, col, c.rows[r].value(col), col == 0);
+            cell(int(r) + 1, col, c.rows[r].value(col), col == 0 ? centred : left);
 
-    cur = table->lastCursorPosition();
-    cur.movePosition(QTextCursor::NextBlock);
-    cur.setBlockFormat(left);
-    cur.setBlockCharFormat(sized(12));
+    QTextCursor after = table->lastCursorPosition();
+    after.movePosition(QTextCursor::NextBlock);
+    after.setBlockFormat(left);
+    after.setBlockCharFormat(body);
     // The block that follows the table is the empty line before the job data.
     // Qt's page layout gives that block no height, so on paper the empty line
     // is one more block.
     if (pdf)
-        cur.insertBlock(left, sized(12));
+        after.insertBlock(left, body);
     for (const QString &line : c.jobLines) {
-        cur.insertBlock(left, sized(12));
-        cur.insertText(line, sized(12));
+        after.insertBlock(left, body);
+        after.insertText(line, body);
     }
-    cur.insertBlock(left, sized(12));
-    cur.insertBlock(left, sized(12));
-    cur.insertBlock(left, sized(12));
-    cur.insertText(c.signatures, sized(12));
+    after.insertBlock(left, body);
+    after.insertBlock(left, body);
+    after.insertBlock(left, body);
+    after.insertText(c.signatures, body);
     cur.endEditBlock();
 }
 
