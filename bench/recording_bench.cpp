@@ -83,21 +83,41 @@ int main(int argc, char **argv)
     benchRow("pause reload of 10,001 points (median)", benchMedian(reload), "ms", 200);
 
     // Recording on: each reading appends one point to the 10,001 on the chart.
-    w.findChild<QLineEdit *>(QStringLiteral("meIncrem"))->setText(QStringLiteral("001,00"));
-    w.meIncremChange();
-    w.findChild<QToolButton *>(QStringLiteral("sbPlay"))->setChecked(true);
-    w.sbPlayClick();
-    std::vector<double> append;
-    for (int i = 0; i < 50; ++i) {
-        QElapsedTimer t;
-        t.start();
-        liveReading(w, 1000 + (i % 3));
-        append.push_back(double(t.nsecsElapsed()) / 1e6);
+    // The first reading after Start leaves the whole-diagram view for the
+    // recording's time window, the costliest of all. Five rounds of Start and
+    // fifty readings; each reading's figure is its median over the rounds, so
+    // that the worst is the worst reading and not a moment another process
+    // took the core.
+    auto *play = w.findChild<QToolButton *>(QStringLiteral("sbPlay"));
+    auto *pause = w.findChild<QToolButton *>(QStringLiteral("sbPause"));
+    constexpr int kRounds = 5, kReadings = 50;
+    std::vector<std::vector<double>> byReading(kReadings);
+    std::vector<double> all;
+    for (int round = 0; round < kRounds; ++round) {
+        if (round > 0) {
+            pause->setChecked(true);
+            w.sbPauseClick();
+        }
+        w.findChild<QLineEdit *>(QStringLiteral("meIncrem"))->setText(QStringLiteral("001,00"));
+        w.meIncremChange();
+        play->setChecked(true);
+        w.sbPlayClick();
+        QApplication::processEvents();
+        for (int i = 0; i < kReadings; ++i) {
+            QElapsedTimer t;
+            t.start();
+            liveReading(w, 1000 + (i % 3));
+            const double ms = double(t.nsecsElapsed()) / 1e6;
+            byReading[size_t(i)].push_back(ms);
+            all.push_back(ms);
+        }
     }
+    double worst = 0;
+    for (const std::vector<double> &v : byReading)
+        worst = std::max(worst, benchMedian(v));
     const std::string at = std::to_string(w.recording().curve().size());
-    benchRow(("one live reading at " + at + " points, median").c_str(), benchMedian(append),
-             "ms", 3);
-    benchRow(("one live reading at " + at + " points, worst").c_str(),
-             *std::max_element(append.begin(), append.end()), "ms", 8);
+    benchRow(("one live reading at " + at + " points, median").c_str(), benchMedian(all), "ms",
+             3);
+    benchRow(("one live reading at " + at + " points, worst").c_str(), worst, "ms", 8);
     return 0;
 }

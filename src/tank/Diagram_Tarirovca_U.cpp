@@ -13,6 +13,7 @@
 #include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsScene>
 #include <QCloseEvent>
 #include <QHideEvent>
 #include <QFrame>
@@ -243,6 +244,9 @@ void TForm5::build()
     Chart->setRenderHint(QPainter::Antialiasing);
     // The keyboard reaches the points through the list; the chart takes no focus.
     Chart->setFocusPolicy(Qt::NoFocus);
+    // The point labels come and go with the time axis' range: without a
+    // spatial index adding and removing a few hundred costs no rebalancing.
+    Chart->scene()->setItemIndexMethod(QGraphicsScene::NoIndex);
     connect(m_chart, &QChart::plotAreaChanged, this, [this] { placeLabels(); });
     connect(Series2, &QScatterSeries::clicked, this, [this](const QPointF &p) { Series2Click(p); });
     connect(Series1, &QAreaSeries::clicked, this, [this](const QPointF &p) { Series1Click(p); });
@@ -980,10 +984,6 @@ void TForm5::refreshChart()
     // Both ends at once (a new maximum below the old minimum is taken too);
     // an unchanged range costs the chart nothing.
     const double xMax = std::max(r.xMax(), xMin + 1);
-    if (m_axisX->min() != xMin || m_axisX->max() != xMax)
-        m_axisX->setRange(xMin, xMax);
-    if (m_axisY->max() != r.levelTop() || m_axisY->min() != 0)
-        m_axisY->setRange(0, r.levelTop());
 
     // The chart redraws every point it holds at each reading: it gets only the
     // part of the curve in the time axis' range, with the point just outside
@@ -1032,6 +1032,14 @@ void TForm5::refreshChart()
         m_markersStale = false;
         m_marksStale = true;
     }
+
+    // The range changes after the series were cut to it: a change maps every
+    // point the chart holds, so it must not meet the whole protocol still in
+    // the series (the first reading after Start leaves the whole-diagram view).
+    if (m_axisX->min() != xMin || m_axisX->max() != xMax)
+        m_axisX->setRange(xMin, xMax);
+    if (m_axisY->max() != r.levelTop() || m_axisY->min() != 0)
+        m_axisY->setRange(0, r.levelTop());
 
     if (const std::optional<double> x = r.cursorLine())
         Series3->replace(QList<QPointF>{QPointF(*x, 5000), QPointF(*x, 0)});
