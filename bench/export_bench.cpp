@@ -65,8 +65,7 @@ int main(int argc, char **argv)
             benchInfo(what, benchMedian(runs), "ms");
     };
     ExportData data;
-    time("  read a protocol of 51 user points", 0,
-         [&] { return readExportData(path, data).ok(); });
+    time("  read a protocol of 51 user points", 0, [&] { return readExportData(path, data).ok(); });
     time("workbook, all 10,001 points", 500, [&] {
         const SheetContent c = spreadsheetContent(data, true, {}, 0);
         return writeXlsx(c, dir.filePath(QStringLiteral("all.xlsx"))).isEmpty();
@@ -89,6 +88,10 @@ int main(int argc, char **argv)
     });
     time("worst case: report .pdf, 1,001 rows", 300, [&] {
         return writeReport(reportContent(many), dir.filePath(QStringLiteral("m.pdf"))).isEmpty();
+    });
+    time("  the same, the table's lines drawn by Qt", 0, [&] {
+        return writeReport(reportContent(many), dir.filePath(QStringLiteral("q.pdf")), PdfGrid::Qt)
+            .isEmpty();
     });
     return 0;
 }

@@ -2,9 +2,9 @@
 
 #include "export/replace_file.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QFileInfo>
-#include <QAbstractTextDocumentLayout>
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
@@ -13,9 +13,16 @@
 #include <QTextDocumentWriter>
 #include <QTextTable>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 constexpr double kColumnsPt[] = {50, 120, 100};
+// The PDF's table without lines: its margin and its cells' padding, in the
+// layout's 96-dpi pixels.
+constexpr double kGridTableMargin = 1.5;
+constexpr double kGridCellPadding = 2.5;
 
 // The report's typeface: the word processors' serif body face (a metric twin
 // of it on Linux), in which the header "Пользовательские, л." fits its
@@ -38,8 +45,9 @@ QTextCharFormat sized(int pt)
 
 } // namespace
 
-void buildReportDocument(const ReportContent &c, QTextDocument &doc, bool pdf)
+QTextTable *buildReportDocument(const ReportContent &c, QTextDocument &doc, ReportLayout layout)
 {
+    const bool pdf = layout != ReportLayout::Odt;
     doc.clear();
     QTextCursor cur(&doc);
     // One edit: a document that has its layout already is laid out once, at
@@ -61,12 +69,22 @@ void buildReportDocument(const ReportContent &c, QTextDocument &doc, bool pdf)
     // does not stretch it over the page.
     const double scale = pdf ? 96.0 / 72.0 : 1.0;
     QTextTableFormat tf;
-    tf.setBorder(1);
     tf.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-    tf.setBorderCollapse(true);
-    tf.setCellPadding(2);
     tf.setCellSpacing(0);
     tf.setAlignment(Qt::AlignLeft);
+    if (layout == ReportLayout::Pdf) {
+        // No lines of its own, and its text where the bordered table puts
+        // it: that table's 1-pixel lines and 2-pixel padding put the text 2.5
+        // pixels inside each cell's line, and the table 1.5 pixels inside
+        // its place.
+        tf.setBorder(0);
+        tf.setMargin(kGridTableMargin);
+        tf.setCellPadding(kGridCellPadding);
+    } else {
+        tf.setBorder(1);
+        tf.setBorderCollapse(true);
+        tf.setCellPadding(2);
+    }
     QList<QTextLength> widths;
     double total = 0;
     for (double w : kColumnsPt) {
@@ -105,19 +123,123 @@ void buildReportDocument(const ReportContent &c, QTextDocument &doc, bool pdf)
     after.insertBlock(left, body);
     after.insertText(c.signatures, body);
     cur.endEditBlock();
+    return table;
 }
 
-QString writeReport(const ReportContent &content, const QString &path)
+namespace {
+
+void setReportFont(QTextDocument &doc)
 {
-    const QFileInfo fi(path);
-    const bool pdf = fi.suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
-    const QString tmp = temporaryPathBeside(path);
-    QTextDocument doc;
     QFont font = doc.defaultFont();
     font.setFamilies(reportFamilies());
     font.setStyleHint(QFont::Serif);
     font.setPointSize(12);
     doc.setDefaultFont(font);
+}
+
+// The lines of the report's table as Qt draws those of the bordered table,
+// in whole pixels of the layout: each line lies in the pixel before a cell's
+// box (the box takes the cell's text and its padding). `columns` holds the x
+// of every vertical line, `rows` the y of the line above each row and, last,
+// the y of the line under the table.
+struct ReportGrid {
+    QList<int> columns;
+    QList<int> rows;
+};
+
+ReportGrid reportGrid(const QTextDocument &doc, QTextTable *t)
+{
+    ReportGrid g;
+    QAbstractTextDocumentLayout *layout = doc.documentLayout();
+    auto box = [&](int row, int col) {
+        const QRectF text = layout->blockBoundingRect(t->cellAt(row, col).begin().currentBlock());
+        return text.adjusted(-kGridCellPadding, -kGridCellPadding, kGridCellPadding,
+                             kGridCellPadding);
+    };
+    for (int col = 0; col < t->columns(); ++col)
+        g.columns << qRound(box(0, col).left()) - 1;
+    g.columns << qRound(box(0, t->columns() - 1).right()) - 1;
+    for (int row = 0; row < t->rows(); ++row)
+        g.rows << qRound(box(row, 0).top()) - 1;
+    double bottom = 0;
+    for (int col = 0; col < t->columns(); ++col)
+        bottom = std::max(bottom, box(t->rows() - 1, col).bottom());
+    g.rows << qRound(bottom) - 1;
+    return g;
+}
+
+// Draws the part of the grid on page `page` (from 0, `pageHeight` pixels
+// each) as Qt draws collapsed borders: cell by cell, its top, left, right and
+// bottom edge, so a line two cells share is filled twice. A row that the next
+// one leaves for a later page keeps its side lines down to two pixels above
+// the page's end and gets no line below; the next row opens its page with
+// its top line.
+void drawGrid(QPainter &p, const ReportGrid &g, double pageHeight, int page, const QBrush &brush)
+{
+    const int rows = int(g.rows.size()) - 1;
+    const auto pageOf = [&](int y) { return int(std::floor(y / pageHeight)); };
+    // Each row is drawn on the page its top line is on.
+    const int first =
+        int(std::lower_bound(g.rows.begin(), g.rows.begin() + rows, std::ceil(page * pageHeight)) -
+            g.rows.begin());
+    for (int row = first; row < rows && pageOf(g.rows[row]) == page; ++row) {
+        const int top = g.rows[row];
+        const bool last = row + 1 == rows;
+        const bool broken = !last && pageOf(g.rows[row + 1]) > page;
+        const int bottom = broken ? qRound((page + 1) * pageHeight) - 2 : g.rows[row + 1];
+        const int height = bottom - top + (last ? 1 : 0);
+        for (int col = 0; col + 1 < g.columns.size(); ++col) {
+            const int left = g.columns[col], right = g.columns[col + 1];
+            p.fillRect(QRect(left + 1, top, right - left - 1, 1), brush);
+            p.fillRect(QRect(left, top, 1, height), brush);
+            p.fillRect(QRect(right, top, 1, height), brush);
+            if (!broken)
+                p.fillRect(QRect(left + 1, bottom, right - left - 1, 1), brush);
+        }
+    }
+}
+
+// Prints the report laid out for pages of the document's page size as
+// QTextDocument::print() prints a document with a page size of its own (the
+// page's printable area, nothing added), each page scaled from the layout's
+// pixels to the printer's, and draws the table's lines over each page.
+bool printPages(const QTextDocument &doc, QPrinter &printer, const ReportGrid &grid,
+                const QBrush &lines)
+{
+    QPainter p;
+    if (!p.begin(&printer))
+        return false;
+    const QSizeF page = doc.pageSize();
+    p.scale(printer.width() / page.width(), printer.height() / page.height());
+    QAbstractTextDocumentLayout *layout = doc.documentLayout();
+    const int pages = doc.pageCount();
+    for (int i = 0; i < pages; ++i) {
+        if (i > 0 && !printer.newPage())
+            return false;
+        p.save();
+        p.translate(0, -i * page.height());
+        const QRectF view(0, i * page.height(), page.width(), page.height());
+        p.setClipRect(view);
+        QAbstractTextDocumentLayout::PaintContext ctx;
+        ctx.clip = view;
+        // Black text whatever the desktop's palette.
+        ctx.palette.setColor(QPalette::Text, Qt::black);
+        layout->draw(&p, ctx);
+        drawGrid(p, grid, page.height(), i, lines);
+        p.restore();
+    }
+    return p.end();
+}
+
+} // namespace
+
+QString writeReport(const ReportContent &content, const QString &path, PdfGrid grid)
+{
+    const QFileInfo fi(path);
+    const bool pdf = fi.suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
+    const QString tmp = temporaryPathBeside(path);
+    QTextDocument doc;
+    setReportFont(doc);
     bool ok = false;
     QString why;
     if (pdf) {
@@ -126,22 +248,30 @@ QString writeReport(const ReportContent &content, const QString &path)
         printer.setOutputFileName(tmp);
         printer.setPageSize(QPageSize(QPageSize::A4));
         printer.setPageMargins(QMarginsF(20, 15, 15, 15), QPageLayout::Millimeter);
-        // A document with a page size of its own is printed inside the page's
-        // margins as it stands; without one the printing call adds 2 cm on
-        // every side and a page number. The size is the printable area in the
-        // 96-dpi pixels the layout measures in.
+        // The document has the page's printable area as its page size (in the
+        // 96-dpi pixels the layout measures in) and no margin: printed inside
+        // the page's margins as it stands, no page number.
         doc.setDocumentMargin(0);
         doc.setPageSize(printer.pageLayout().paintRect(QPageLayout::Point).size() * (96.0 / 72.0));
         // The page is set and the layout made while the document is empty, so
-        // the report is laid out once, when its one edit ends; printing then
-        // only draws the pages.
+        // the report is laid out once, when its one edit ends.
         doc.documentLayout();
-        buildReportDocument(content, doc, true);
-        doc.print(&printer);
-        ok = QFileInfo(tmp).size() > 0;
+        if (grid == PdfGrid::Drawn) {
+            // Qt works out each line of a bordered table from the cell's
+            // neighbours, looked up again for every edge: most of a second
+            // for a thousand rows, to lay out and again to draw. This table
+            // has no lines; they are drawn where Qt draws them.
+            QTextTable *table = buildReportDocument(content, doc, ReportLayout::Pdf);
+            ok = printPages(doc, printer, reportGrid(doc, table), table->format().borderBrush());
+        } else {
+            buildReportDocument(content, doc, ReportLayout::PdfBordered);
+            doc.print(&printer);
+            ok = true;
+        }
+        ok = ok && QFileInfo(tmp).size() > 0;
         why = QStringLiteral("the PDF could not be made");
     } else {
-        buildReportDocument(content, doc, false);
+        buildReportDocument(content, doc, ReportLayout::Odt);
         QTextDocumentWriter w(tmp, "odf");
         ok = w.write(&doc);
         why = w.device() ? w.device()->errorString() : QStringLiteral("no writer");

@@ -13,16 +13,31 @@
 class QImage;
 class QPrinter;
 class QTextDocument;
+class QTextTable;
+
+/// The forms of the report's document: for the .odt (widths in points, the
+/// table's lines part of the document); for a PDF whose table lines Qt draws
+/// (widths in the 96-dpi pixels Qt's PDF rendering uses); and for the PDF as
+/// written: the same text at the same places in a table without lines, whose
+/// lines writeReport draws.
+enum class ReportLayout { Odt, PdfBordered, Pdf };
 
 /// The report laid out: title 15 pt centred, the three-column table (50, 120
-/// and 100 pt, borders), the job lines and the signatures in 12 pt. `pdf`
-/// gives the widths in the 96-dpi pixels Qt's PDF rendering uses.
-void buildReportDocument(const ReportContent &content, QTextDocument &doc, bool pdf);
+/// and 100 pt, borders), the job lines and the signatures in 12 pt. Returns
+/// the table.
+QTextTable *buildReportDocument(const ReportContent &content, QTextDocument &doc,
+                                ReportLayout layout);
+
+/// Who draws the lines of the PDF's table: the report writer, over the table
+/// without lines (ReportLayout::Pdf), or Qt's document painter, over the
+/// bordered table, about three times slower. Both give the same pages.
+enum class PdfGrid { Drawn, Qt };
 
 /// Writes the report; the extension of `path` chooses the form (".odt" or
 /// ".pdf"). Written under a temporary name and renamed over `path`. Empty
 /// text on success, else why not.
-[[nodiscard]] QString writeReport(const ReportContent &content, const QString &path);
+[[nodiscard]] QString writeReport(const ReportContent &content, const QString &path,
+                                  PdfGrid grid = PdfGrid::Drawn);
 
 /// Where an image of `size` device-independent pixels goes on a page of `dpi`
 /// dots per inch: the top-left corner, at the physical size it has on a

@@ -208,6 +208,22 @@ QStringList pdfLines(const QString &pdf)
     return lines;
 }
 
+// The pages of a PDF drawn by poppler at 100 dpi in grey, one file each
+// (named from `prefix`), in page order.
+QStringList pdfPages(const QString &pdf, const QString &prefix)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-gray"), pdf, prefix});
+    p.waitForFinished(-1);
+    const QFileInfo fi(prefix);
+    QStringList pages;
+    for (const QString &f :
+         fi.dir().entryList({fi.fileName() + QStringLiteral("-*.pgm")}, QDir::Files, QDir::Name))
+        pages << fi.dir().filePath(f);
+    return pages;
+}
+
 // The resolution at which a PDF's one image is drawn, as poppler lists it.
 int imagePpi(const QString &pdf)
 {
@@ -448,6 +464,54 @@ private Q_SLOTS:
         const double mm = 72 / 25.4;
         QVERIFY2(left >= 20 * mm - 1 && left < 20 * mm + 6, qPrintable(QString::number(left)));
         QVERIFY2(top >= 15 * mm - 1 && top < 15 * mm + 6, qPrintable(QString::number(top)));
+    }
+
+    // The PDF's table lines are drawn by the writer over a table laid out
+    // without lines; the pages must be those Qt draws for the bordered table:
+    // the same words at the same places and the same pixels, over page
+    // breaks, cells of two lines and a last row of two lines.
+    void reportPdfAsQtDrawsIt_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QList<int>>("wrapped");
+        QTest::newRow("130 rows, 4 pages") << 130 << QList<int>{};
+        QTest::newRow("cells of two lines") << 90 << QList<int>{2, 37, 38, 39, 40, 41, 89};
+    }
+    void reportPdfAsQtDrawsIt()
+    {
+        QFETCH(int, rows);
+        QFETCH(QList<int>, wrapped);
+        QTemporaryDir dir;
+        ReportContent r = reportContent(read(write(dir, protocol(kSpread))));
+        r.rows.clear();
+        for (int i = 1; i <= rows; ++i) {
+            const bool two = wrapped.contains(i - 1);
+            r.rows.push_back({QString::number(i),
+                              two ? QStringLiteral("12,5 litres poured from the can") : "12,5",
+                              two && i == rows ? QStringLiteral("4095 4095 4095 4095 4095 4095")
+                                               : QString::number(i * 10)});
+        }
+        const QString drawn = dir.filePath(QStringLiteral("drawn.pdf"));
+        const QString byQt = dir.filePath(QStringLiteral("qt.pdf"));
+        QVERIFY(writeReport(r, drawn).isEmpty());
+        QVERIFY(writeReport(r, byQt, PdfGrid::Qt).isEmpty());
+
+        const auto a = pdfWords(drawn), b = pdfWords(byQt);
+        QCOMPARE(a.size(), b.size());
+        for (size_t i = 0; i < a.size(); ++i) {
+            QCOMPARE(a[i].text, b[i].text);
+            QCOMPARE(a[i].x, b[i].x);
+            QCOMPARE(a[i].y, b[i].y);
+        }
+        const QStringList drawnPages = pdfPages(drawn, dir.filePath(QStringLiteral("d")));
+        const QStringList qtPages = pdfPages(byQt, dir.filePath(QStringLiteral("q")));
+        QVERIFY(qtPages.size() > 2);
+        QCOMPARE(drawnPages.size(), qtPages.size());
+        for (int i = 0; i < qtPages.size(); ++i) {
+            QFile d(drawnPages[i]), q(qtPages[i]);
+            QVERIFY(d.open(QIODevice::ReadOnly) && q.open(QIODevice::ReadOnly));
+            QVERIFY2(d.readAll() == q.readAll(), qPrintable(QStringLiteral("page %1").arg(i + 1)));
+        }
     }
 
     void wlpTable_data()
