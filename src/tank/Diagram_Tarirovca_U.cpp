@@ -922,22 +922,25 @@ void TForm5::showTableCheck()
     }
 
     // Markers: the marked ones larger and orange, labels in the same colour.
-    Series2->clearPointsConfiguration();
     const QVector<Recording::Marker> &markers = r.markers();
     // The chart holds only the markers in the time axis' range: point l of the
     // marker series is marker m_labelMarkers[l].
+    QHash<int, QHash<QXYSeries::PointConfiguration, QVariant>> config;
     for (int l = 0; l < m_labelMarkers.size(); ++l) {
         const int i = m_labelMarkers[l];
         if (i >= markers.size())
             continue;
         const bool marked = textOf.contains(markers[i].index);
         if (marked)
-            Series2->setPointConfiguration(
-                l, {{QXYSeries::PointConfiguration::Color, kFindingColour},
-                    {QXYSeries::PointConfiguration::Size, 12.0}});
+            config.insert(l, {{QXYSeries::PointConfiguration::Color, kFindingColour},
+                              {QXYSeries::PointConfiguration::Size, 12.0}});
         if (l < m_labels.size())
             m_labels[l]->setBrush(marked ? kFindingColour : QColor(Qt::red));
     }
+    // The series rebuilds every marker item at each configuration change: one
+    // change for all marks, none when they stay as they are.
+    if (config != Series2->pointsConfiguration())
+        Series2->setPointsConfiguration(config);
 
     // Rows: only those whose mark changes are touched (the list may hold
     // thousands of level steps).
