@@ -341,7 +341,9 @@ QString wlpContent(const ExportData &d, const QString &prefix, const QString &su
     for (const ExportPoint *p : telematicsPoints(d)) {
         const QString n =
             integerLevels ? QString::number(*p->n) : NumberFormat::fixedDot(*p->n / 1000.0, 3, 4);
-        const QString l = QString::number(qint64(std::trunc(*p->litres)));
+        // The whole litres, printed from the double itself: a stored value
+        // may lie beyond any integer type, and -0 would read as a sign.
+        const QString l = QString::number(std::trunc(*p->litres) + 0.0, 'f', 0);
         if (!first)
             out += QLatin1Char(':');
         out += n + QLatin1Char(':') + l;

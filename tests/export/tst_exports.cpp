@@ -537,6 +537,12 @@ private Q_SLOTS:
                          {2, "1600", "0002,00", "User Save"}}
             << true << "1600:2";
         QTest::newRow("no user points") << QList<Pt>{{0, "5", "1", "Auto Save"}} << true << "";
+        // Whole litres beyond a 64-bit integer (a hand-edited file) are written
+        // whole, and a drained tank's -0,5 is 0, not "-0".
+        QTest::newRow("litres beyond 64 bits and below zero")
+            << QList<Pt>{{0, "1500", "99999999999999999999,5", "User Save"},
+                         {1, "1600", "-000,50", "User Save"}}
+            << true << "1500:100000000000000000000:1600:0";
     }
     void wlpTable()
     {
