@@ -1,6 +1,6 @@
 #pragma once
 // The calibration report as a document: written as OpenDocument text (.odt)
-// through Qt's document writer and as PDF, one A4 page; and the printout of a
+// through Qt's document writer and as PDF on A4 pages; and the printout of a
 // window image at its physical size. PDF and printing need a QGuiApplication.
 
 #include "export/protocol_export.h"
