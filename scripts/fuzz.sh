@@ -32,7 +32,11 @@ cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DKV_FUZZ=ON -DBUILD_TESTI
 # shellcheck disable=SC2086
 cmake --build "$BUILD_DIR" -j"$(nproc)" --target $TARGETS
 
-export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1"
+# A smaller quarantine and shorter allocation stacks than ASan's defaults: with
+# those an hour's run grows by more than a gigabyte of ASan bookkeeping (freed
+# blocks held back, a stored stack per allocation path) towards -rss_limit_mb,
+# and runs at about half the speed.
+export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:quarantine_size_mb=64:malloc_context_size=8"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QT_LOGGING_RULES="*.debug=false;*.warning=false"
 mkdir -p "$BUILD_DIR/artifacts"
