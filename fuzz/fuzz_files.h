@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QString>
+#include <cstdint>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -34,4 +35,19 @@ inline void fuzzWriteFile(const QString &path, const QByteArray &bytes)
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
         std::abort();
+}
+
+/// A fuzz input as a protocol on disk: bit 0 of the first byte puts the rest
+/// behind a [Protocol] head, of Version 100 when bit 1 is set and of Version 99
+/// when not; the file is written to the scratch .kvi and the reader's cache
+/// dropped. Returns the protocol's bytes.
+inline QByteArray fuzzProtocolFile(uint8_t shape, const uint8_t *data, size_t size,
+                                   const QString &path)
+{
+    QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    if (shape & 1)
+        bytes.prepend((shape & 2) ? "[Protocol]\r\nMarking=OK\r\nVersion=100\r\n"
+                                  : "[Protocol]\r\nMarking=OK\r\nVersion=99\r\n");
+    fuzzWriteFile(path, bytes);
+    return bytes;
 }

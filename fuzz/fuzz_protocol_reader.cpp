@@ -36,12 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size == 0)
         return 0;
     const uint8_t shape = data[0];
-    QByteArray bytes(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
-    if (shape & 1)
-        bytes.prepend((shape & 2) ? "[Protocol]\r\nMarking=OK\r\nVersion=100\r\n"
-                                  : "[Protocol]\r\nMarking=OK\r\nVersion=99\r\n");
     static const QString path = fuzzScratchPath("fuzz.kvi");
-    fuzzWriteFile(path, bytes);
+    const QByteArray bytes = fuzzProtocolFile(shape, data + 1, size - 1, path);
     IniFile::dropCache();
 
     // The document itself: written back and read again, every key of the
