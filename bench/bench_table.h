@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // One row of the benchmark table (scripts/bench.sh prints the heading): the
 // figure, what was measured and the target beside it.

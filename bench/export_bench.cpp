@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Benchmark of the documents of a 10,001-point protocol: reading it for the
 // exports, the workbook written with libxlsxwriter, and the report written as
 // .odt and as .pdf. Target: each document under 0.5 s. A recording's protocol

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Benchmark of a long recording: the whole program on the simulated clock with
 // a virtual sensor, the calibration window recording for an hour (a reading a
 // second, the tank filling, a user point a minute, level steps autosaved),

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Benchmark of the protocol file: opening a protocol of 10,001 points and one
 // durable point write, beside a baseline that works the way the platform's
 // private-profile calls do (every key read re-reads and scans the whole file,

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Benchmark of the calibration window with a protocol of 10,001 points: the
 // pause reload (file read, curve, markers and list rebuilt, the chart series
 // replaced in one call) and one live reading appended while recording, at

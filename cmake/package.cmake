@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The Debian package (cpack -G DEB, or scripts/package.sh): the programs, the
 # help, the menu entry, the icons and the protocol file type, with the shared
 # libraries it needs found by dpkg-shlibdeps.

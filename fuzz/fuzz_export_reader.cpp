@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The export reader fed arbitrary bytes as a protocol, behind a [Protocol]
 // head of Version 100 or 99 (or none) as the first input byte chooses; a
 // protocol it accepts is turned into the workbook's cells, the report and the

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A scratch file for the fuzz targets whose readers take a path: the input is
 // written to a file in a private folder (on /dev/shm when there is one, so no

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The protocol reader and its text codecs fed arbitrary bytes as a .kvi file.
 // The first input byte chooses the shape: the bytes as they are, or behind a
 // [Protocol] head of Version 100 (numeric texts) or 99 (Windows-1251 texts),

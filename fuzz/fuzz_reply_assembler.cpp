@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The reply assembler fed arbitrary chunk sequences with arbitrary expected
 // lengths. The input is a little program of operations:
 //   0x00..0x7F  a chunk of (op % 48) bytes taken from the input

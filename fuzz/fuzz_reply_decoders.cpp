@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The reply decoders fed arbitrary replies that pass the frame layer: the
 // input gives the command byte (one of those with a reply length), the data
 // bytes, the decoders' inputs from the window (probe class, selected items,

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The settings store reader fed arbitrary bytes as its INI file: every key of
 // the store is read with its type and range, which must hold whatever the
 // file says; then one write goes through the damaged-file path.

@@ -1,4 +1,9 @@
 #!/bin/sh
+
+# SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds and runs the benchmark programs (never part of the test suite) and
 # prints one table: each figure measured on this machine beside its target.
 # CPU timing is noisy on a shared machine: the programs take medians of

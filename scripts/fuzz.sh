@@ -1,4 +1,9 @@
 #!/bin/sh
+
+# SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the libFuzzer targets (fuzz/) with clang in build-fuzz and runs each
 # for SECONDS (default 60) on a copy of its seed corpus (fuzz/corpus/<target>),
 # then prints each target's execution count. Exits non-zero on the first crash,

@@ -1,4 +1,9 @@
 #!/bin/sh
+
+# SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Idle cost of the window program: kv-ruzevuv with a port open and polling once
 # a second, against kv-sensor-sim on a pseudo-terminal. Prints the CPU share of
 # one core over the measuring time (ticks from /proc/PID/stat), the wake-ups per

@@ -1,4 +1,9 @@
 #!/bin/sh
+
+# SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the Debian package kv-ruzevuv_VERSION_ARCH.deb into the build folder
 # (the programs, the help, the menu entry, the icons and the .kvi file type;
 # its dependencies come from dpkg-shlibdeps). Install it with

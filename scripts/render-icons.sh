@@ -1,4 +1,9 @@
 #!/bin/sh
+
+# SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Renders the program's icon at the sizes desktops ask for, from the one drawn
 # picture data/icons/kv-ruzevuv.svg, into data/icons/hicolor/NxN/apps/. The PNGs
 # are committed; run this after changing the SVG (needs rsvg-convert from the

@@ -1,4 +1,9 @@
 #!/bin/sh
+
+# SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Takes the README's pictures: the window program in demo mode (its built-in
 # virtual sensor) under a virtual X display, every wizard page that is shown and
 # the calibration window of a small sample protocol, into docs/screenshots/.

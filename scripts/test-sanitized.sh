@@ -1,4 +1,9 @@
 #!/bin/sh
+
+# SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the tests a second time with AddressSanitizer and UndefinedBehaviorSanitizer
 # (build folder build-asan) and runs them there; exits non-zero when any test
 # fails or a sanitizer reports. Run scripts/setup.sh (or scripts/test.sh) first.

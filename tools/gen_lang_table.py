@@ -1,4 +1,9 @@
 #!/usr/bin/env python3
+
+# SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Generates src/shell/lang_table_data.cpp: the bilingual interface string table.
 
 Usage: gen_lang_table.py <markdown file holding the string table> <output .cpp>

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // kv-ruzevuv: the service tool's window program. It wires the real world (the
 // Qt event loop, real message boxes, the per-user settings store, the port
 // folder) and creates the program's windows; --demo adds a built-in virtual

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // kv-sensor-sim: a virtual fuel-level sensor on a pseudo-terminal. The first
 // line it prints is the device path to open; with --link that path is also
 // reachable through a symbolic link, removed again on exit. With --sensor it

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // kvtool: the headless client. Each subcommand lives in a file of its own
 // (kvtool_protocol.cpp, kvtool_link.cpp) and is listed in the dispatch

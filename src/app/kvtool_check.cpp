@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // kvtool check PROTOCOL: the calibration table's findings (levels that do not
 // climb with the fuel, levels saved twice, uneven steps, a short table), one
 // line each; exit status 1 when there is any.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // kvtool xlsx / report / wlp: the documents of a calibration protocol, made by
 // the same code as the main window's menu items. Without -o each goes beside
 // the protocol under its base name, a number added rather than overwriting.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // kvtool identify / kvtool watch: talk to one sensor over a serial line with
 // the same port, frame layer and decoders as the main window, without a window.
 

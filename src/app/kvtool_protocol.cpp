@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // kvtool protocol FILE [--json]: what the program would load from a protocol.
 
 #include "app/kvtool.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // kvtool table: the user points of a protocol as level code and litres, as CSV
 // or JSON, for telematics systems that take a plain table rather than a .wlp
 // sensor description.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // TForm2: the progress window of the zero search and of the probe-length
 // detection: a status text, the attempt label, a progress bar and Cancel.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // TForm9: the probe constants of the length detection: the mounting
 // capacitance CF1 (meCF1, pF), the linear capacitance CL (meCL, pF/mm) and a

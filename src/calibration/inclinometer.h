@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The inclinometer page's procedures as values: the azimuth typed or stepped
 // in tenths of a degree, and the data of the azimuth write. The window's

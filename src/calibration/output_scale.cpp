@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "calibration/output_scale.h"
 
 #include "sensor/Var_and_function_U.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The output scale as values: one end of the scale in its four units
 // (capacitance code C, level code N, percent, frequency) converted from any

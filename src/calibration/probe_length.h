@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Probe length detection as values: the probe capacitance measured against the
 // sensor's stored reference point, the effective length from the two probe

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The automatic zero search as a pure step: a two-stage bisection, first over
 // CAPDAC (coarse, 0..63), then over CAPOFF (fine, 0..65535), one step per data

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Windows-1251, the single-byte Cyrillic code page of older protocol files,
 // names files and the telematics table.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The world's modal dialogs as a seam. The program wires QtDialogs (widgets
 // library); tests wire ScriptedDialogs, which answers from a script in order and

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Named indices of the interface string table (LangTable) for the texts that
 // code shows itself: messages, status-bar texts, captions set at run time. An

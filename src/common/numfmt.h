@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Numbers as the installer sees and types them: with the user's decimal
 // separator (a comma on every system the tool agrees to run on).

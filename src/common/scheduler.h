@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Time as a seam. Every timer of the tool and every delayed delivery of port
 // bytes goes through a Scheduler: the program uses the Qt event loop, tests use

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // SIGINT and SIGTERM brought onto the event loop: the signal handler only
 // writes a byte into a self-pipe, and a socket notifier on the pipe runs the

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "common/timer.h"
 
 Timer::Timer(Scheduler *scheduler, QString name, int intervalMs, std::function<void()> handler)

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A timer with the semantics the tool relies on everywhere:
 //  - switching on a timer that already runs changes nothing (its count goes on);

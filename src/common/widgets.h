@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Small widgets the main window needs and Qt does not have as such. Each keeps
 // the state the window's procedures read and write (position, item index,

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The calibration table of a protocol for any telematics system: the user
 // points as level code and litres, as CSV or JSON. The points and their order

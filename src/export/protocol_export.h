@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The documents made from a calibration protocol: one reader that takes a
 // protocol file and returns what every export needs as plain values, and the

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A document is written under a temporary name beside its target and then
 // renamed over it, so a failure never leaves half a file under the name.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The calibration report as a document: written as OpenDocument text (.odt)
 // through Qt's document writer and as PDF on A4 pages; and the printout of a

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Writes a spreadsheet's cells as an .xlsx workbook (one sheet), crash-safely:
 // the workbook is written beside the target under a temporary name and then

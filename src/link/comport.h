@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // TComPort: the one serial port through which the tool talks to a sensor. It
 // opens COMn through a DeviceProvider, applies the line settings of TComProp,

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The sensor frame protocol's constants: the command table, CRC-8/MAXIM and the
 // expected reply length of each command byte.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The frame layer between the main window and the port: builds and traces each
 // request (WriteComand), joins the chunks the port delivers into a reply,

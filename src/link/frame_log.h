@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The frame log for support: every frame sent to and received from the sensor,
 // one line each, appended to a file and flushed as it is written, so the file

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The port folder: COM numbers map to devices through symbolic links named
 // COM1 … COM255. Each serial device found gets a link once, at the lowest free

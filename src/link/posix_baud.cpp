@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // termios2 lives in the kernel headers, which clash with glibc's <termios.h>;
 // this file therefore includes only the kernel's definitions.
 #include "link/posix_serial.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // PosixSerialDevice: a tty (USB adapter, on-board UART or pseudo-terminal)
 // behind the SerialDevice seam. Raw termios, exclusive use (flock between

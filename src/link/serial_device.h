@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The transport seam under TComPort: one open serial device. The real one is a
 // POSIX tty (termios, read on the GUI thread through a QSocketNotifier); tests

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Where the frame trace goes: every request ("<= "), every accepted reply
 // ("=> ") and the markers for rejected data. The terminal window implements it;

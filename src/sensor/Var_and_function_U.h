@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the tool knows about the connected sensor: the identity and settings
 // records, the output-scale and inclinometer values, the model table with its

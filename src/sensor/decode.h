@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The reply decoders: reply bytes in, decoded values out. Nothing here reads
 // or writes a window; each result carries the texts (already formatted with

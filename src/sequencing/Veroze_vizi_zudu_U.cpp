@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 

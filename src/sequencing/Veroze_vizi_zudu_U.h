@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // TForm1: the main window, a wizard of pages over one connected sensor. Its
 // controls come from Veroze_vizi_zudu_U.ui and carry the names the procedures

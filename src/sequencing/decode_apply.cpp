@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // TForm1: the decoders' window step. Each reads the frame layer's last reply,
 // runs the pure decoder of sensor/decode.h, writes the records it owns and
 // puts the result onto the controls. Nothing here computes a value itself.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Helpers the applied decoders use on the main window's page control. The
 // wizard's pages are the widgets of one QTabWidget; a page "hidden" keeps its

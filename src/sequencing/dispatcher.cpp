@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // TForm1: the reply dispatcher — what each accepted reply sets in motion, and
 // the updates after every received chunk. There is no sequencer: a reply runs
 // its decoders and starts the one-shot timer whose handler sends the next

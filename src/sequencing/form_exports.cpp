@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // TForm1: Menu commands that turn the open protocol into documents: the
 // workbook (N6), the report (WORD1, Ctrl+W), the telematics table (txt1) and
 // the printout of the window (N20). The documents are written as files beside

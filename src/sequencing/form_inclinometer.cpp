@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // TForm1: Inclinometer page: the azimuth typed, stepped and written, and the
 // live tilt reading four times a second. The values come from
 // calibration/inclinometer.h; the handlers are connected in

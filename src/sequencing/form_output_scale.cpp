@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // TForm1: The two output-scale pages and their write and read chains. The
 // unit conversions and the frame data are calibration/output_scale.h; the
 // handlers are connected in TForm1::connectHandlers().

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // TForm1: Probe class list, probe length detection and the probe-constants
 // window. The length and the class it proposes come from
 // calibration/probe_length.h; the handlers are connected in

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // TForm1: Protocol selection, protocol general data and the start of a tank
 // calibration: what creating and opening a protocol do to the main window, the
 // job page's "Далее" and the remembered names, the calibration start, and the

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // TForm1: Shell commands: terminal window, settings windows, language, About and Help.
 // The handlers are connected in TForm1::connectHandlers().
 

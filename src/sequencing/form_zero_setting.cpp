@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // TForm1: Zero setting: the automatic search (one step per data reply, the
 // step itself in calibration/zero_search.h), its completion, attempts and
 // abort; the manual CAPDAC/CAPOFF arrows; the blinking zero indicator. The

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // TForm1: the information page's refresh, twice a second while the port is
 // open. It copies the latest decoded values into the page, turns the level code
 // into litres through the open protocol, and keeps the enabled state of the

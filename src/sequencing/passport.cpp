@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // TForm1: the passport group of the information page ("  Паспортные данные  "):
 // head type, firmware version, manufacture date and serial number. The identity
 // decode fills the fields; the group's hidden button asks for the passport.

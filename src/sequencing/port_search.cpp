@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // TForm1: port selection, device search, reply watchdog and polling.
 //
 // Connection states: port closed (port group and logo shown) -> searching

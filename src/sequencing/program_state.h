@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the running program shares between its windows, and the seams to the
 // world it runs in. One ProgramState per running program: every test builds a

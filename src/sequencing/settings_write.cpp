@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // TForm1: The general-parameters page: the chained settings writes ("Применить"),
 // factory defaults, discard, and the read-back chain. Each write is sent by a
 // one-shot timer that the reply to the previous one starts (dispatcher.cpp);

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // TForm1: start-up, shutdown and the environment check of the main window.
 // FormCreate runs while the program creates its windows; the environment check
 // follows 100 ms later and again after every port close; Timer1 keeps the

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "sequencing/startup_rules.h"
 
 StartOptions parseStartOptions(const QStringList &arguments)

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The small rules of start-up and port selection, as plain functions: the
 // command line, the window caption, the port number typed into the port list,

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // TForm1: the wizard. Pages are revealed one after another with the "Далее" and
 // "Назад" buttons in the order of the connected sensor's firmware and model;
 // every page change re-reads the sensor and adjusts polling. The "Вид" menu

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // TForm7: the settings window for autosave, port detection (modem-line check)
 // and the monitoring-export prefix and suffix. It loads its six keys when it

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The terminal window: shows the raw frame trace (requests "<= ", replies "=> ",
 // the "Err_CRC" and discard markers) as the link layer writes it. It is created

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Names for assistive technology: what a screen reader says for a control
 // whose caption does not say it (the transport buttons and arrows, which show

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // "FMSParameter.ini": the display names of the eight probe types of the
 // automatic output-scale calculation (section "SET_FSN_PARAM", keys "Name0" …

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The help window opened by N13 (F1): the installer's guide shipped with the
 // program as a Qt resource, in Russian or English.

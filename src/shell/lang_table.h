@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The fixed bilingual string table of the interface. Entries are numbered from
 // 1 and come in pairs: an odd entry is the Russian text, the even entry after it

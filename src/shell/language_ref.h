@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The language pass: writes the texts of the chosen language from LangTable
 // into the captions, labels, titles, hints and list items of the windows.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The per-user settings store: an INI file of sections and typed keys. Every
 // read and every write opens the file afresh and closes it at once, so nothing

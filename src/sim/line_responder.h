@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What sits at the far end of a simulated serial line: one sensor, or a bus of
 // several. The virtual port and the pseudo-terminal server hand it the bytes

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Serves a virtual sensor (or a bus of them) on a pseudo-terminal, so that a real serial client
 // (termios, read through a notifier) can talk to it through a device path.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Several virtual sensors on one RS-485 line. Each hears the line only at its
 // own speed (at another speed the bytes are noise to it) and answers only

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A serial device with a virtual sensor (or a bus) at the other end of the cable. Writes
 // go to the sensor at once; its replies come back through the Scheduler after

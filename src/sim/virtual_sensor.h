@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A simulated capacitive fuel-level sensor head. It keeps a register for
 // everything the tool reads or writes, understands the request frames of the

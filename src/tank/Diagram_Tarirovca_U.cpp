@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "tank/Diagram_Tarirovca_U.h"
 
 #include "common/lang_ids.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // TForm5: the calibration window. It plots the level code over time while fuel
 // is poured, records points with the transport buttons, and lets the installer

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // TForm15: the fuel level for a litre correction: the current value in
 // lblavelfuil and the new one typed into meEnterFuil ("9999,99"). OK hands the

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // TForm8: the properties of one stored point (number, level code, litres,
 // time, wall-clock time, who saved it), with an OK button. Shown without

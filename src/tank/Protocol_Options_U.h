@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // TForm6: choosing the protocol. It keeps the nine recent protocols (in the
 // settings store under "Protocol_Name"), creates a new protocol under a

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The job's general data as the protocol stores it: the fill of empty fields
 // with "n.d.", the characters the protocol cannot hold, and the keys that

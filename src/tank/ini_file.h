@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The INI container of the calibration protocol file. It keeps the behaviour
 // installers' files rely on: keys and sections found without regard to case,

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Volume in the tank from the sensor's level code, through the user-saved points
 // of the open calibration protocol, and the full scale the level gauge uses.

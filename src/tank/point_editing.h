@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The texts of point inspection and correction, built from a stored point's
 // keys: the deletion question, the labels of the properties window and the

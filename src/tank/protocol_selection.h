@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Choosing the protocol: the ring of nine recent protocols, the suggested
 // name of a new one, the name check, and where a continued calibration's

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The tank-calibration recording: the state machine behind the calibration
 // window's transport buttons. It takes the level readings of the sensor poll

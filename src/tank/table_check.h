@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A calibration table checked as it grows. The user points of a protocol, in
 // index order, should climb steadily while the tank is filled (or fall while it

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The installed tree: `cmake --install` into a staging folder (DESTDIR) gives the
 // programs, the help, the menu entry, the icons and the protocol file type in
 // their usual places; the installed programs answer --version / --help without

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // kvtool identify / watch end to end: kv-sensor-sim serves a sensor on a
 // pseudo-terminal, the real kvtool program talks to it through the real port,
 // and what it prints is compared with values worked out from the sim's options.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // kvtool scan on a line with several sensors: kv-sensor-sim plays three heads
 // on one pseudo-terminal, two at 19200 and one at 9600 bit/s. The search at
 // the all-devices address gets colliding replies; the scan finds each sensor

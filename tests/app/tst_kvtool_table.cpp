@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // kvtool table: the user points of a protocol as CSV and JSON, read back from
 // the files, and the same pairs in the same order as the .wlp table.
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The inclinometer page's values: the azimuth write's data bytes, the text
 // typed into the azimuth edit and the text an arrow click writes.
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The output scale's unit conversions and frame data, as tables.
 
 #include "calibration/output_scale.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The two output-scale pages through the main window on the simulated clock
 // with the virtual sensor: the live code taken as an end, the unit fields
 // following the one typed in, the full-scale switch writing the mode byte

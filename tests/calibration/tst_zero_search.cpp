@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The zero search step and the probe length, as values: the order of the
 // tests within a step, the window edges, the attempt limit, the guard; the
 // length formula and the class it proposes.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The zero search and the probe detection through the main window, on the
 // simulated clock with the virtual sensor's physics (raising CAPDAC or
 // CAPOFF lowers C): a search that finds the zero, a cancelled one, the

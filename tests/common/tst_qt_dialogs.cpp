@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The real message box behind the dialogs seam: a question closed without an
 // answer (the close box, Esc) is told apart from a button pressed.
 

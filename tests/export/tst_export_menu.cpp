@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's document commands on an open protocol: the workbook (N6),
 // the report (WORD1, Ctrl+W), the telematics table (txt1) and the printout
 // (N20), the files they leave and what they say; the window and kvtool give

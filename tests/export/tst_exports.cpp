@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The documents of a protocol, from independently written protocol files:
 // the workbook's cells (and the .xlsx read back by unzipping its XML), the
 // report (its .odt XML and its PDF), the telematics table, the printout, and

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A pseudo-terminal for tests: the test holds the master end and plays the
 // sensor; the port under test opens the slave end like any serial device.

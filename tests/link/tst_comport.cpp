@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // TComPort over a real pseudo-terminal: the slave end is linked as COMn in a
 // port folder, the test plays the sensor on the master end.
 

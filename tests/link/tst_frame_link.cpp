@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The frame layer: CRC, request frames and their trace, and the reply assembler.
 
 #include "common/scheduler.h"

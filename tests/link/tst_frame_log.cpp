@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The frame log: a short exchange with the virtual sensor through the frame
 // layer, read back line by line (requests, replies, a bad CRC, noise), the
 // log complete while still open, appended across runs, and rotated at its size.

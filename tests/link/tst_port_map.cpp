@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The port folder: stable COM numbers for the devices found, and the reasons a
 // port cannot be opened.
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Builds sensor replies as the frame layer accepts them: real frames with the
 // length of their command and a correct CRC, data bytes placed by reply byte

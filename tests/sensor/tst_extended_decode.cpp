@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Calibration settings, extended parameters, output-scale parameters and the
 // inclinometer replies; the extended and third mode bytes the tool sends.
 

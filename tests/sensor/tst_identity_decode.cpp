@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Identity replies (READ_PARAM, READ_SN): passport, version, model groups,
 // pages, the sensor-change rule, the output mode byte, and the version rule
 // for the settings controls.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The live-data reply (DATA_READ): temperature, N, C with its deviation and
 // warning blink in both regimes, frequency, gauges; and the bit-string helpers.
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The program as assistive technology and automation use it: every button's
 // accessibility action has the effect of a mouse click, once, on the sensor
 // and on the recording, while a state the program sets itself runs nothing.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The reply dispatcher and its one-shot chains, run on the simulated clock
 // against the VirtualSensor and checked by the frames the sensor heard; and
 // what the applied decoders leave on the main window for sensors of each

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The information page's refresh: live values, litres through a protocol
 // opened from disk, the protocol marker, and the enabled state of the scale
 // controls it keeps in line with their modes.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's form: the parts later procedures rely on and that are easy
 // to get wrong — page order and captions, masks and ranges, list items, menu
 // shortcuts, timer intervals. Also renders each page to a PNG for inspection.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Port selection and the search for the sensor: which ports the scan lists,
 // which port and speed an open uses, what the status bar says, the timing of
 // the search, the watchdog's link-loss state and a pulled adapter. The tests

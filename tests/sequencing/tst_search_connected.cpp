@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The search meeting a sensor that answers: the identity reply, dispatched,
 // ends the search and starts polling (unless the general-parameters page is
 // shown); a sensor that falls silent while polled is searched for and found

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The window over the real serial path: kv-sensor-sim serves a sensor on a
 // pseudo-terminal linked as COM7 in a port folder; the program, started with
 // "--port COM7 --connect" on the real event-loop clock, opens it after the

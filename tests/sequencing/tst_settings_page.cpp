@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The general-parameters page and the inclinometer page with their buttons,
 // on the simulated clock with the virtual sensor: the write chain of each
 // firmware family and its data, factory defaults, discard, a refused

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How the main window comes up and goes down: the small start-up rules, a first
 // start on an empty settings folder, damaged and clamped stored values, the
 // decimal-separator check that ends the program, the language switch, the

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The window used as an installer uses it: connect through the Options menu,
 // walk the wizard with its Next and Back buttons for each firmware family in
 // both languages, and check that every page shows what the sensor holds, that

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The wizard of the main window: the page sequence of each firmware family, the
 // protocol question, the re-read and polling of a page change (also under rapid
 // clicking while a chain runs), the return to the information page while the

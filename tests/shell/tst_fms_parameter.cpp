@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // "FMSParameter.ini": parsing tolerance and where the file is looked up.
 
 #include "shell/fms_parameter.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The interface string table: exact texts of tricky entries and the lookup bounds.
 
 #include "shell/lang_table.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The terminal window: the trace texts as the link layer writes them, the N5
 // toggle and the close box, Clear, placement beside the main window, the bound.
 

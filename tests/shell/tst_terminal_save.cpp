@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The terminal window's "Save…": the trace as shown goes to the chosen file;
 // cancelling writes nothing; a file that cannot be written is said.
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // kv-sensor-sim end to end: start the program, open the pseudo-terminal it
 // names with plain POSIX calls as an independent client, exchange a frame built
 // by hand, and stop it with a signal.

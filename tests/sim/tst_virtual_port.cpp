@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // VirtualPort on the simulated clock: replies arrive after the delay, chunk by
 // chunk, with faults as the sensor is told; notification can be held back; a
 // pulled adapter hangs up and cannot be opened until plugged in again.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The virtual sensor as the tool sees it through frames: reply lengths and
 // layouts, addressing, frame assembly, refusals and faults, and physics that
 // let the two-stage zero search converge.

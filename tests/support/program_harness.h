@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A whole program over a simulated clock, scripted dialogs, a settings file in
 // a temporary folder and a VirtualSensor on COM1. Window tests drive it with

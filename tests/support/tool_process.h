@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The command-line programs under test as child processes: kvtool runs to its
 // end and gives its status and output; kv-sensor-sim serves for the length of

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Child of the calibration kill test: a whole program (offscreen, simulated
 // clock, virtual sensor) that opens the protocol given on its command line,
 // shows the calibration window and works in it the way an installer does,

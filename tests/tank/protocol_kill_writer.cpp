@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Child of the kill test: a tank calibration that never ends. It continues the
 // protocol behind its last stored point (the pause reload), then records with
 // autosave on: every reading steps the level, so each one stores an autosave

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Files from outside in shapes no protocol or settings file has: far too large,
 // a million keys, a line of a megabyte, NUL bytes, a folder, a named pipe. The
 // protocol reader and the settings store refuse them with a message or read

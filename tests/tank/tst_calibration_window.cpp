@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The calibration window on the simulated clock, with the virtual sensor
 // pouring fuel through the main window's poll: a whole calibration recorded,
 // paused, corrected, a point deleted and stopped, then the protocol read back

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The job's general data as "Далее" and the calibration start store it: the
 // "n.d." fill, refused characters, and the keys in their order.
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The INI container on real files: placement of written keys, lookups, the
 // number rules, the read limit and the failure text.
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Litres from the level code over the user-saved points of a protocol, and the
 // full scale of the level gauge.
 

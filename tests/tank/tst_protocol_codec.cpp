@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The protocol text encodings: the numeric groups, the legacy bytes, and the
 // rule for characters the groups cannot hold.
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The protocol operations on real files: creation, recognition, general data,
 // points and the calibration table, the writers, and bad input. Fixtures are
 // written as raw bytes here, not by the code under test.

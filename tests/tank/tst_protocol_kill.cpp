@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A recording killed (SIGKILL) at random moments must leave a protocol that
 // opens and holds every user point whose Rec had returned: the recording alone,
 // and the whole program working in the calibration window (Rec with autosave,

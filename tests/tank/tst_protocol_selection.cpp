@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Choosing the protocol, pure parts: the ring of recent protocols, the
 // suggested name and the name check, and where a continued calibration goes.
 

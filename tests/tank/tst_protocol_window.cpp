@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Choosing the protocol and starting the calibration, through the windows on
 // the simulated clock with the virtual sensor: a protocol created, its job
 // data stored by "Далее", points recorded, the protocol opened again from the

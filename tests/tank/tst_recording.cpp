@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The recording state machine on a real protocol file: autosave steps, Rec
 // with its duplicate question and the next value, Stop, the pause reload, the
 // axes, and a write that fails. Files are read back with the protocol reader.

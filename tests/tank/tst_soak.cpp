@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // An hour of a calibration on the simulated clock with the line and the disk
 // misbehaving: the whole program against the virtual sensor, autosave on, a Rec
 // every few minutes, and random faults: silence, CRC errors, replies split and

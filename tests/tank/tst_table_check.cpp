@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The calibration table's check: a table of user points per row and the
 // findings it must give (kind and point), the texts in both languages, and
 // kvtool check's output and exit status on a protocol file.

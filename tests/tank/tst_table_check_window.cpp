@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The calibration window checks its table as it grows: on the simulated clock
 // the virtual sensor pours ten litres a step, one step is poured twice while
 // the installer keeps the step at ten litres; the point saved after it gets
