@@ -11,7 +11,8 @@ cd "$(dirname "$0")/.."
 
 PACKAGES="build-essential cmake pkg-config qt6-base-dev qt6-serialport-dev qt6-charts-dev \
 libxlsxwriter-dev zlib1g-dev libqt6opengl6-dev libgl-dev fonts-dejavu-core fonts-liberation2 \
-xvfb xauth unzip poppler-utils desktop-file-utils shared-mime-info dpkg-dev file"
+xvfb xauth unzip poppler-utils desktop-file-utils shared-mime-info dpkg-dev file \
+dbus at-spi2-core python3-pyatspi"
 
 missing=""
 for p in $PACKAGES; do

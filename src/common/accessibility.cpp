@@ -9,6 +9,7 @@
 #include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QKeySequence>
+#include <QMetaObject>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
@@ -95,10 +96,22 @@ public:
     {
         if (name == pressAction() || name == toggleAction()) {
             // The click a mouse would make: the button's state changes and its
-            // clicked() runs the window's handler once. A disabled button
-            // ignores it, as it ignores the mouse.
-            if (widget()->isEnabled())
-                button()->click();
+            // clicked() runs the window's handler once. It is made after this
+            // call has returned: a handler that opens a modal window (a file
+            // dialog, a question) runs that window's event loop, and inside the
+            // call the client would wait for its reply and never see the new
+            // window. A disabled button ignores the action, as it ignores the
+            // mouse, and so does one disabled or destroyed before the click.
+            if (!widget()->isEnabled())
+                return;
+            QAbstractButton *b = button();
+            QMetaObject::invokeMethod(
+                b,
+                [b] {
+                    if (b->isEnabled())
+                        b->click();
+                },
+                Qt::QueuedConnection);
             return;
         }
         QAccessibleWidget::doAction(name);

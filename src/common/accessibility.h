@@ -12,7 +12,9 @@
 // screen reader or a test robot could put Start down without starting
 // anything. installButtonActions() gives every button without a menu an
 // accessible interface whose actions are a click, nothing more and nothing
-// less, so a control has the same effect whatever operates it.
+// less, so a control has the same effect whatever operates it. The click
+// comes once the action's call has returned, as with Qt's own buttons, so a
+// button that opens a modal window answers the client first.
 
 class QAbstractButton;
 class QAccessibleInterface;

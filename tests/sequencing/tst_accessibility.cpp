@@ -7,6 +7,7 @@
 // and on the recording, while a state the program sets itself runs nothing.
 
 #include "common/lang_ids.h"
+#include "common/qt_dialogs.h"
 #include "shell/AvtoSave_U.h"
 #include "shell/lang_table.h"
 #include "support/program_harness.h"
@@ -35,6 +36,9 @@
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QTimer>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextEdit>
@@ -378,9 +382,82 @@ private Q_SLOTS:
         QVERIFY2(iface->actionInterface()->actionNames().contains(action),
                  qPrintable(iface->actionInterface()->actionNames().join(u',')));
         iface->actionInterface()->doAction(action);
-        QVERIFY(f->h.sensor.requests().size() >= heardBefore);
+        // The click follows once the call has returned.
+        QCOMPARE(int(f->h.sensor.requests().size()), heardBefore);
+        QVERIFY(f->h.dialogs.shown().isEmpty());
+        QCoreApplication::processEvents();
         const QString failed = check(*f);
         QVERIFY2(failed.isEmpty(), qPrintable(failed));
+    }
+
+    // A button whose click opens a modal window (here the real save dialog of
+    // "Create new protocol") answers the action first; the click comes once,
+    // after the call, and never for a button disabled before it comes.
+    void actionAnswersBeforeItsClick_data()
+    {
+        QTest::addColumn<int>("disable"); // 0 never, 1 before the action, 2 after it
+        QTest::addColumn<int>("dialogs");
+        QTest::newRow("enabled") << 0 << 1;
+        QTest::newRow("disabled before the action") << 1 << 0;
+        QTest::newRow("disabled before the click") << 2 << 0;
+    }
+    void actionAnswersBeforeItsClick()
+    {
+        QFETCH(int, disable);
+        ProgramHarness h;
+        QtDialogs real;
+        h.world.dialogs = &real;
+        h.start();
+        h.form().show();
+        h.form().controls()->N14->trigger();
+        TForm6 &selection = h.program->form6();
+        QVERIFY(QTest::qWaitForWindowExposed(&selection));
+        auto *create = selection.findChild<QPushButton *>(QStringLiteral("BitBtn1"));
+        QVERIFY(create);
+        const QString path = h.dir.filePath(QStringLiteral("by-action.kvi"));
+
+        // Whatever modal window comes up is counted and answered with the path.
+        int modalShown = 0;
+        QWidget *lastModal = nullptr;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            QWidget *m = QApplication::activeModalWidget();
+            if (!m || m == lastModal)
+                return;
+            lastModal = m;
+            ++modalShown;
+            if (auto *fd = qobject_cast<QFileDialog *>(m)) {
+                fd->selectFile(path);
+                static_cast<QDialog *>(fd)->accept();
+            } else {
+                m->close();
+            }
+        });
+        answer.start(10);
+
+        if (disable == 1)
+            create->setEnabled(false);
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(create);
+        QVERIFY(iface && iface->actionInterface());
+        QCOMPARE(iface->actionInterface()->actionNames().contains(
+                     QAccessibleActionInterface::pressAction()),
+                 disable != 1);
+        iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        // Returned, and nothing modal was opened inside the call.
+        QCOMPARE(modalShown, 0);
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(h.state().CurrentProtocolFile.isEmpty());
+        if (disable == 2)
+            create->setEnabled(false);
+
+        QFETCH(int, dialogs);
+        if (dialogs > 0)
+            QTRY_COMPARE(h.state().CurrentProtocolFile, path);
+        QTest::qWait(100);
+        QCOMPARE(modalShown, dialogs);
+        QCOMPARE(QFile::exists(path), dialogs > 0);
+        if (dialogs > 0)
+            QVERIFY(!selection.isVisible());
     }
 
     // Every operable control of every window has a name a screen reader can
