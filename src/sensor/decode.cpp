@@ -43,6 +43,15 @@ int hundredthsWithin(float v)
     return floorWithin(double(v) * 100 + 1e-3, 0, 9999);
 }
 
+// An up-down position in tenths from the azimuth single: 0.7 is stored as
+// 0.69999999, which floors to 6 and would be written back as 0.6, so every
+// read and write would lower the azimuth by a tenth. The position is the
+// nearest tenth, halves away from zero, as "%5.1f" shows the value.
+int tenthsWithin(float v, int lo, int hi)
+{
+    return floorWithin(std::round(double(v) * 10), lo, hi);
+}
+
 // Scale captions under the gauges, blanks placing the marks.
 // clang-format off
 constexpr const char *UserHScale = "-2.7%                             0%                                                                                        6.8%";
@@ -616,7 +625,7 @@ ReadAzimuthResult ReadAzimuth(const QByteArray &reply, const NumberFormat &fmt)
     ReadAzimuthResult r;
     r.azimuth = floatAt(reply, 4, &r.invalid);
     r.meAzz = fmt.format("%5.1f", r.azimuth);
-    r.udAzz = floorWithin(double(r.azimuth) * 10, 0, 3600);
+    r.udAzz = tenthsWithin(r.azimuth, 0, 3600);
     return r;
 }
 

@@ -326,7 +326,7 @@ struct ReadAzimuthResult {
     float azimuth = 0;
     bool invalid = false;
     QString meAzz; ///< "%5.1f"
-    int udAzz = 0; ///< ⌊a × 10⌋ within 0 … 3600
+    int udAzz = 0; ///< a × 10 to the nearest tenth (as meAzz shows it) within 0 … 3600
 
     void applyTo(SensorState &state) const;
 };

@@ -432,6 +432,8 @@ void TestExtendedDecode::azimuth_data()
 
     QTest::newRow("180.0") << 180.0f << "180,0" << 1800;
     QTest::newRow("12.5") << 12.5f << " 12,5" << 125;
+    QTest::newRow("0.7, stored just below") << 0.7f << "  0,7" << 7;
+    QTest::newRow("a half shown rounded up") << 180.25f << "180,3" << 1803;
     QTest::newRow("above the range") << 400.0f << "400,0" << 3600;
 }
 

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <cstring>
 
 using Commands = QList<quint8>;
 Q_DECLARE_METATYPE(Commands)
@@ -241,6 +242,32 @@ private Q_SLOTS:
         ui()->Button8->click();
         m_h->clock.advance(300);
         QCOMPARE(m_h->sensor.registers().azimuth, 5.6f);
+    }
+
+    // The azimuth read from the sensor goes back as it came: "Записать"
+    // without an edit writes the single the sensor holds, a tenth that binary
+    // cannot hold exactly included.
+    void azimuthWrittenBackAsRead_data()
+    {
+        QTest::addColumn<float>("azimuth");
+        QTest::newRow("0,7") << 0.7f;
+        QTest::newRow("12,7") << 12.7f;
+        QTest::newRow("359,9") << 359.9f;
+    }
+    void azimuthWrittenBackAsRead()
+    {
+        QFETCH(float, azimuth);
+        begin(178, 0x83, &Ui::TForm1::TabSheet6);
+        m_h->sensor.registers().azimuth = azimuth;
+        ui()->BitBtn20->click(); // "Далее" to the inclinometer page reads the azimuth
+        m_h->clock.advance(1500);
+        QVERIFY(m_h->commandsHeard().contains(CommandTable.GET_AZIMUTH));
+        ui()->Button8->click();
+        m_h->clock.advance(300);
+        QByteArray sent(4, '\0');
+        std::memcpy(sent.data(), &azimuth, 4); // the wire is little-endian, as this host
+        QCOMPARE(lastHeard(CommandTable.SET_AZIMUTH).mid(3, 4), sent);
+        QCOMPARE(m_h->sensor.registers().azimuth, azimuth);
     }
 
     // The tilt reading belongs to its page: "Назад", and "Далее" answered No
