@@ -129,6 +129,10 @@ int main(int argc, char **argv)
                                     QStringLiteral("Refuse this command byte with status 0x01 "
                                                    "(repeatable)."),
                                     QStringLiteral("byte"));
+    const QCommandLineOption echo(
+        QStringLiteral("echo"),
+        QStringLiteral("Hand every request back before the reply, as a two-wire RS-485 adapter "
+                       "without echo suppression does."));
     const QCommandLineOption pour(QStringLiteral("pour"),
                                   QStringLiteral("Pour fuel at this many litres per second."),
                                   QStringLiteral("l/s"));
@@ -143,7 +147,7 @@ int main(int argc, char **argv)
                        "speed; replies to the all-devices address collide."),
         QStringLiteral("address[:serial[:baud]]"));
     parser.addOptions({link, model, firmware, serial, address, silent, badCrc, split, garbage,
-                       delay, refuse, pour, tank, sensorOption});
+                       delay, refuse, echo, pour, tank, sensorOption});
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(help))
@@ -189,6 +193,7 @@ int main(int argc, char **argv)
     SensorFaults &faults = sensor.faults();
     faults.silent = parser.isSet(silent);
     faults.badCrc = parser.isSet(badCrc);
+    faults.echo = parser.isSet(echo);
     if (parser.isSet(split)) {
         for (const QString &part : parser.value(split).split(QLatin1Char(','))) {
             const auto v = parseNumber(part, 255);

@@ -233,8 +233,10 @@ public:
         });
         m_link.onReplyAccepted = [this](const QByteArray &reply) { onReply(reply); };
         m_port.OnReadPacket = [this](const char *p, int n, quint32 e) {
-            m_received += n;
+            // Our own request handed back by an RS-485 adapter is not received data.
+            const qint64 echoed = m_link.echoBytesSkipped();
             m_link.FPortReadPacket(p, n, e);
+            m_received += n - (m_link.echoBytesSkipped() - echoed);
         };
         m_port.onLinkLost = [this] {
             m_lost = true;

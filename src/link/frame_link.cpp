@@ -123,6 +123,8 @@ bool FrameLink::transmit(const Request &request)
     }
 
     const QByteArray frame = buildRequest(request.address, request.command, request.data);
+    m_echo = frame;
+    m_echoMatched = 0;
     if (m_trace)
         m_trace->insertText(requestTraceText(frame));
     qCDebug(lcLinkHex) << "<=" << frame.toHex(' ');
@@ -143,6 +145,30 @@ bool FrameLink::transmit(const Request &request)
     return true;
 }
 
+int FrameLink::skipEcho(const char *packet, int size)
+{
+    // An echo comes before any byte of the reply, so only a chunk that starts
+    // on an empty buffer can carry one. The first byte tells: a request starts
+    // with "1", a reply with ">". A byte that differs from the request ends
+    // the expectation (an adapter that does not echo, or noise).
+    int skipped = 0;
+    while (!m_echo.isEmpty() && RxBuffer.isEmpty() && skipped < size) {
+        if (packet[skipped] != m_echo.at(m_echoMatched)) {
+            // Not our request after all: what matched of it here is judged
+            // with the rest of the chunk.
+            m_echo.clear();
+            return 0;
+        }
+        ++skipped;
+        if (++m_echoMatched == m_echo.size()) {
+            qCDebug(lcLink, "request echo of %d bytes skipped", m_echoMatched);
+            m_echo.clear();
+        }
+    }
+    m_echoSkipped += skipped;
+    return skipped;
+}
+
 void FrameLink::ResetLine()
 {
     if (m_scheduler && m_timeout)
@@ -157,6 +183,18 @@ void FrameLink::ResetLine()
 void FrameLink::FPortReadPacket(const char *packet, int size, quint32 errCode)
 {
     Q_UNUSED(errCode);
+    // A two-wire RS-485 adapter without echo suppression hands our own request
+    // back before the reply. Those bytes came from us, not from the sensor:
+    // they are skipped, never joined to a reply, never rejected as noise, and
+    // they are no sign that the sensor answers.
+    if (packet && size > 0) {
+        const int echoed = skipEcho(packet, size);
+        if (echoed == size)
+            return;
+        packet += echoed;
+        size -= echoed;
+    }
+
     CrcError = false;
 
     if (packet && size > 0)
@@ -187,53 +225,50 @@ void FrameLink::FPortReadPacket(const char *packet, int size, quint32 errCode)
         return;
     }
 
-    // The awaited reply is here (a CRC failure ends the wait as well). Requests
-    // made while it is handled are held with the others, which go out, in
-    // order, once the chunk has been dealt with.
+    // The awaited reply is here (a CRC failure ends the wait as well): the line
+    // is free before anything is dispatched, so a message a decoder opens holds
+    // no request back. Requests held meanwhile go out first, in the order they
+    // were made; what the dispatch asks for follows them.
     const bool ended = n == ExpectedReplyLength;
-    const bool wasSending = m_sending;
-    if (ended) {
-        if (m_scheduler && m_timeout)
-            m_scheduler->cancel(m_timeout);
-        m_timeout = 0;
-        m_awaiting = false;
-        m_sending = true;
+    if (!ended) {
+        if (!FrameError && onEndOfChunk)
+            onEndOfChunk();
+        return;
     }
+    if (m_scheduler && m_timeout)
+        m_scheduler->cancel(m_timeout);
+    m_timeout = 0;
+    m_awaiting = false;
 
-    if (ended) {
+    FrameError = false;
+    const QByteArray reply = work.left(n);
+    RxBuffer.clear();
+    if (CalcCRC(reply.constData(), n - 1) != quint8(reply[n - 1])) {
+        CrcError = true;
+        if (m_log)
+            m_log->badCrc(reply);
+        if (m_trace)
+            m_trace->addLine(CrcErrorMarker);
+        qCDebug(lcLink, "reply of %d bytes failed its CRC", n);
+        sendHeld();
+    } else {
+        if (onReplyMatched)
+            onReplyMatched();
         FrameError = false;
-        const QByteArray reply = work.left(n);
-        RxBuffer.clear();
-        if (CalcCRC(reply.constData(), n - 1) != quint8(reply[n - 1])) {
-            CrcError = true;
-            if (m_log)
-                m_log->badCrc(reply);
-            if (m_trace)
-                m_trace->addLine(CrcErrorMarker);
-            qCDebug(lcLink, "reply of %d bytes failed its CRC", n);
-        } else {
-            if (onReplyMatched)
-                onReplyMatched();
-            FrameError = false;
-            ReplyLengthText = QString::number(n);
-            for (int k = 1; k <= n && k < int(ReplyHex.size()); ++k)
-                ReplyHex[size_t(k)] = hexByte(quint8(reply[k - 1]));
-            if (m_trace)
-                m_trace->insertText(replyTraceText(reply));
-            if (m_log)
-                m_log->received(reply);
-            if (onReplyAccepted)
-                onReplyAccepted(reply);
-        }
+        ReplyLengthText = QString::number(n);
+        for (int k = 1; k <= n && k < int(ReplyHex.size()); ++k)
+            ReplyHex[size_t(k)] = hexByte(quint8(reply[k - 1]));
+        if (m_trace)
+            m_trace->insertText(replyTraceText(reply));
+        if (m_log)
+            m_log->received(reply);
+        sendHeld();
+        if (onReplyAccepted)
+            onReplyAccepted(reply);
     }
 
     if (!FrameError && onEndOfChunk)
         onEndOfChunk();
-
-    if (ended) {
-        m_sending = wasSending;
-        sendHeld();
-    }
 }
 
 void FrameLink::ClearReply()

@@ -14,7 +14,13 @@
 // clock, the link keeps one request on the line at a time: a request made
 // while another awaits its reply is held, and the held requests go out in the
 // order they were made, each when the reply before it has arrived (whole,
-// whatever its CRC) or its time-out has passed.
+// whatever its CRC) or its time-out has passed. The line is free as soon as a
+// reply is whole, before it is dispatched, so a message box that a decoder
+// opens holds nothing back.
+//
+// On a two-wire RS-485 line an adapter without echo suppression hands every
+// request back before the reply; the link recognises its own request and
+// skips it.
 
 #include "link/frame.h"
 
@@ -64,6 +70,9 @@ public:
     bool awaitingReply() const { return m_awaiting; }
     /// Requests held until the line is free, oldest first.
     int heldRequests() const { return int(m_held.size()); }
+    /// Bytes of our own requests handed back by an echoing adapter and
+    /// skipped, since the link was made.
+    qint64 echoBytesSkipped() const { return m_echoSkipped; }
 
     /// How long a request may wait for its reply before the next one goes out:
     /// the sensor's turnaround plus both frames' travel at the line speed.
@@ -110,6 +119,9 @@ private:
     void sendHeld();
     /// Puts one request on the line; true when a reply to it is now awaited.
     bool transmit(const Request &request);
+    /// How many leading bytes of a received chunk are the echo of the request
+    /// last sent (an RS-485 adapter without echo suppression).
+    int skipEcho(const char *packet, int size);
 
     TraceSink *m_trace = nullptr;
     FrameLog *m_log = nullptr;
@@ -120,6 +132,9 @@ private:
     bool m_awaiting = false;
     bool m_sending = false;
     quint64 m_timeout = 0; ///< Scheduler task of the awaited reply's time-out
+    QByteArray m_echo;     ///< the request last sent while its echo may still come
+    int m_echoMatched = 0; ///< bytes of m_echo received so far
+    qint64 m_echoSkipped = 0;
 };
 
 /// The "<= …" trace text of a request frame, CRC digits and "\r\n" at the end.

@@ -20,4 +20,7 @@ public:
     virtual QList<QByteArray> chunksOf(const QByteArray &wire) const = 0;
     /// Time from the request to the first reply byte.
     virtual int replyDelayMs() const = 0;
+    /// The line hands every request back to its sender as it goes out, before
+    /// the reply: a two-wire RS-485 adapter without echo suppression.
+    virtual bool echoes() const { return false; }
 };

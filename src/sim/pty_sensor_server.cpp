@@ -87,6 +87,8 @@ void PtySensorServer::onReadable()
     for (;;) {
         const ssize_t n = ::read(m_master, buffer, sizeof buffer);
         if (n > 0) {
+            if (m_sensor.echoes())
+                send(QByteArray(buffer, int(n)));
             const qint64 delay = qMax(0, m_sensor.replyDelayMs());
             for (const QByteArray &reply : m_sensor.hear(QByteArray(buffer, int(n)), lineBaud())) {
                 qint64 at = delay;

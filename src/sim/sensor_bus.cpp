@@ -54,3 +54,8 @@ int SensorBus::replyDelayMs() const
 {
     return m_members.empty() ? 0 : m_members.front().sensor->replyDelayMs();
 }
+
+bool SensorBus::echoes() const
+{
+    return !m_members.empty() && m_members.front().sensor->echoes();
+}

@@ -25,6 +25,8 @@ public:
     QList<QByteArray> hear(const QByteArray &bytes, int baud) override;
     QList<QByteArray> chunksOf(const QByteArray &wire) const override;
     int replyDelayMs() const override;
+    /// The adapter of the line echoes when the first sensor's faults say so.
+    bool echoes() const override;
 
     /// The bitwise AND of the replies, as long as the longest.
     static QByteArray collide(const QList<QByteArray> &replies);

@@ -85,6 +85,13 @@ bool VirtualPort::write(const QByteArray &bytes)
     if (!m_open || !m_line->plugged)
         return false;
     const qint64 delay = qMax(0, m_sensor.replyDelayMs());
+    if (m_sensor.echoes()) {
+        qint64 at = 0;
+        for (const QByteArray &chunk : m_sensor.chunksOf(bytes)) {
+            later(at, [this, chunk] { deliver(chunk); });
+            at += m_chunkGapMs;
+        }
+    }
     for (const QByteArray &reply : m_sensor.hear(bytes, m_settings.baud)) {
         qint64 at = delay;
         for (const QByteArray &chunk : m_sensor.chunksOf(reply)) {

@@ -91,6 +91,7 @@ struct SensorFaults {
     int garbage = 0;      // this many junk bytes (0x00) before each reply
     int delayMs = 5;      // time from the request to the first reply byte
     QSet<quint8> refused; // commands answered with status 0x01 and not carried out
+    bool echo = false;    // the adapter hands each request back before the reply (RS-485)
 };
 
 struct VirtualSensorOptions {
@@ -132,6 +133,7 @@ public:
     /// A sensor alone on its line answers at whatever speed it is asked.
     QList<QByteArray> hear(const QByteArray &bytes, int) override { return feed(bytes); }
     int replyDelayMs() const override { return m_faults.delayMs; }
+    bool echoes() const override { return m_faults.echo; }
 
     /// Every request frame with a valid CRC heard so far, whoever it was for.
     const QList<QByteArray> &requests() const { return m_requests; }

@@ -140,11 +140,26 @@ private Q_SLOTS:
         // A frame is a reply only when it starts with ">": right length and CRC are not enough.
         QTest::newRow("wrong lead of the right length is not a reply")
             << 0x06 << QByteArrayList{wrongLead} << "" << 0 << true << false << DiscardMarker;
-        // A two-wire RS-485 adapter hands back what we sent: a 5-byte write
-        // request with its right CRC, while a 5-byte reply is expected.
-        QTest::newRow("own request echoed")
-            << 0x86 << QByteArrayList{buildRequest(5, 0x86, QByteArray(1, '\x07'))} << "" << 0
-            << true << false << DiscardMarker;
+        // A two-wire RS-485 adapter hands back what we sent, with its right
+        // CRC. It is skipped: not a reply, not noise, and no sign that the
+        // sensor is there.
+        const QByteArray echo86 = buildRequest(5, 0x86);
+        const QByteArray reply86 = buildReply(5, 0x86, QByteArray(1, '\0'));
+        QTest::newRow("own request echoed, no reply")
+            << 0x86 << QByteArrayList{echo86} << "" << 0 << false << false << "";
+        QTest::newRow("echo and reply in one chunk")
+            << 0x86 << QByteArrayList{echo86 + reply86} << "MDE" << 0 << false << false << "";
+        QTest::newRow("echo split, its tail with the reply's head")
+            << 0x86 << QByteArrayList{echo86.left(2), echo86.mid(2) + reply86.left(2), reply86.mid(2)}
+            << "|E|MDE" << 0 << false << false << "";
+        const QByteArray echo06 = buildRequest(5, 0x06);
+        QTest::newRow("echo of a poll, then the 9-byte reply")
+            << 0x06 << QByteArrayList{echo06, d} << "|MDE" << 0 << false << false << "";
+        // Only the request just sent is an echo; another frame starting with
+        // "1" is noise.
+        QTest::newRow("someone else's request is noise")
+            << 0x06 << QByteArrayList{buildRequest(7, 0x06)} << "" << 0 << true << false
+            << DiscardMarker;
     }
     void assembler()
     {
@@ -269,6 +284,44 @@ private Q_SLOTS:
         QCOMPARE(sent(), (QList<int>{0x41, 0x06, 0x70, 0x60}));
         QVERIFY(rig.link.awaitingReply());
         QCOMPARE(rig.link.heldRequests(), 0);
+    }
+
+    // The line is free once the reply is whole: a handler that keeps a message
+    // open for 10 s while timers go on asking sends each request when it is
+    // made (traced then), one reply time-out apart when no reply can be read
+    // meanwhile, and nothing is left to go out after the message closes.
+    void dispatchHoldsNothing()
+    {
+        SimulatedScheduler clock;
+        Rig rig;
+        rig.link.setScheduler(&clock);
+        const int timeout = FrameLink::replyTimeoutMs(4, 8, 19200);
+        QList<qint64> sentAt;
+        rig.link.setWriter([&](const QByteArray &f) {
+            rig.written.append(f);
+            sentAt << clock.nowMs();
+            return true;
+        });
+        rig.link.WriteComand(5, CommandTable.SET_AZIMUTH, QByteArray(4, '\0'));
+        int tracedInMessage = 0;
+        rig.link.onReplyAccepted = [&](const QByteArray &) {
+            rig.trace.clear();
+            // The message is open; the tilt timer asks every 250 ms.
+            for (int ms = 0; ms < 10000; ms += 250) {
+                rig.link.WriteComand(5, CommandTable.GET_INCLINOMETER_DATA);
+                clock.advance(250);
+            }
+            tracedInMessage = int(rig.trace.text().count(QLatin1String("<= ")));
+        };
+        rig.feed({buildReply(5, CommandTable.SET_AZIMUTH, QByteArray(1, '\0'))});
+        QCOMPARE(rig.written.size(), 41);
+        QCOMPARE(tracedInMessage, 40);
+        for (int i = 1; i < rig.written.size(); ++i)
+            QCOMPARE(sentAt[i] - sentAt[1], qint64(250 * (i - 1)));
+        QVERIFY(timeout < 250);
+        QCOMPARE(rig.link.heldRequests(), 0);
+        clock.advance(1000);
+        QCOMPARE(rig.written.size(), 41);
     }
 
     // Nothing asked of a closed or lost line goes out later; a request that

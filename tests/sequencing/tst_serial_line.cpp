@@ -1,0 +1,189 @@
+// SPDX-FileCopyrightText: 2026 The Kv Ruzevuv developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The window on the real serial path with time simulated: a VirtualSensor is
+// served on a pseudo-terminal linked as COM7 in a port folder, the program
+// opens that link through the real port and reads it through the real event
+// loop, while its timers and the sensor's reply delay run on one simulated
+// clock. So ten seconds with a message box open take a fraction of a second,
+// and the sensor's own record of what it heard is the oracle.
+
+#include "common/dialogs.h"
+#include "common/scheduler.h"
+#include "link/frame.h"
+#include "link/frame_link.h"
+#include "link/port_map.h"
+#include "sequencing/Veroze_vizi_zudu_U.h"
+#include "sequencing/program.h"
+#include "shell/Terminal_U.h"
+#include "shell/settings_store.h"
+#include "sim/pty_sensor_server.h"
+#include "sim/virtual_sensor.h"
+#include "ui_Veroze_vizi_zudu_U.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <memory>
+
+namespace {
+
+/// The request frames of a terminal trace, in order.
+QList<QByteArray> tracedRequests(const QString &trace)
+{
+    QList<QByteArray> frames;
+    for (const QString &line : trace.split(QLatin1Char('\n'))) {
+        QStringList f = line.trimmed().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (f.size() < 4 || f.takeFirst() != QLatin1String("<="))
+            continue;
+        QByteArray frame;
+        for (const QString &hex : f)
+            frame.append(char(hex.toUInt(nullptr, 16)));
+        frames << frame;
+    }
+    return frames;
+}
+
+} // namespace
+
+class TstSerialLine : public QObject {
+    Q_OBJECT
+
+    struct Rig {
+        QTemporaryDir dir;
+        QString folder;
+        SimulatedScheduler clock;
+        VirtualSensor sensor;
+        PtySensorServer server;
+        ScriptedDialogs dialogs;
+        SettingsStore settings;
+        PosixDeviceProvider ports;
+        ProgramWorld world;
+        std::unique_ptr<Program> program;
+
+        explicit Rig(const VirtualSensorOptions &options)
+            : folder(dir.filePath(QStringLiteral("ports"))), sensor(&clock, options),
+              server(sensor, clock), settings(dir.filePath(QStringLiteral("Kv_Instal_ini.ini"))),
+              ports(PortMap(folder, {}))
+        {
+            QStandardPaths::setTestModeEnabled(true);
+            (void)settings.setDecimalSeparatorOverride(QLatin1Char(','));
+            world.scheduler = &clock;
+            world.dialogs = &dialogs;
+            world.ports = &ports;
+            world.settings = &settings;
+            world.fmsSearchDirs = {dir.path()};
+            world.openDocument = [](const QString &) { return false; };
+        }
+        bool serve()
+        {
+            QString error;
+            if (!QDir().mkpath(folder) || !server.start(&error))
+                return false;
+            return QFile::link(server.slavePath(), folder + QStringLiteral("/COM7"));
+        }
+        TForm1 &form() { return program->form1(); }
+        Ui::TForm1 *ui() { return program->form1().controls(); }
+
+        /// Lets the bytes written to either end of the terminal reach the other.
+        static void pump()
+        {
+            QCoreApplication::processEvents();
+            QThread::usleep(200);
+            QCoreApplication::processEvents();
+        }
+        /// Simulated time passes in 5 ms steps, the line carrying bytes between them.
+        void run(int ms)
+        {
+            for (int t = 0; t < ms; t += 5) {
+                pump();
+                clock.advance(5);
+            }
+            pump();
+        }
+        /// Starts the program and opens COM7 from the menu; true once the
+        /// sensor is identified and polled.
+        bool connect()
+        {
+            program = std::make_unique<Program>(world);
+            run(200);
+            ui()->cbComNum->setCurrentText(QStringLiteral("COM7"));
+            ui()->COM1->trigger();
+            run(2500);
+            return form().port().Connected() && ui()->PageControl->isVisibleTo(&form());
+        }
+    };
+
+private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    // A write-result message left open for 10 s while the tilt reading runs:
+    // every request the timers make meanwhile goes on the wire when it is made
+    // and shows in the terminal then (the sensor heard exactly what was
+    // traced), and none is left over to go out when the message closes.
+    void messageHoldsNothingOnTheLine()
+    {
+        VirtualSensorOptions o;
+        o.model = 178;
+        o.firmware = 0x83;
+        Rig rig(o);
+        QVERIFY(rig.serve());
+        QVERIFY(rig.connect());
+        rig.form().show();
+        QTabWidget *pc = rig.ui()->PageControl;
+        pc->setTabVisible(pc->indexOf(rig.ui()->TabSheet7), true);
+        pc->setCurrentWidget(rig.ui()->TabSheet7);
+        rig.ui()->Button9->click();
+        rig.run(600);
+        QVERIFY(rig.sensor.requests().last().at(2) == char(CommandTable.GET_INCLINOMETER_DATA));
+
+        int heardBefore = 0;
+        int tracedBefore = 0;
+        QList<QByteArray> heardInMessage;
+        QList<QByteArray> tracedInMessage;
+        int heldAtClose = -1;
+        rig.dialogs.onMessage([&](const ScriptedDialogs::Shown &) {
+            heardBefore = int(rig.sensor.requests().size());
+            tracedBefore = int(tracedRequests(rig.program->terminal().traceText()).size());
+            rig.run(10000);
+            heardInMessage = rig.sensor.requests().mid(heardBefore);
+            tracedInMessage =
+                tracedRequests(rig.program->terminal().traceText()).mid(tracedBefore);
+            heldAtClose = rig.program->state.link.heldRequests();
+        });
+        rig.ui()->Button8->click(); // write the azimuth: the reply opens the message
+        rig.run(100);
+        QCOMPARE(rig.dialogs.messages(), QStringList{"Data recording is completed successfully "});
+        rig.dialogs.onMessage({});
+
+        // Tilt requests until the watchdog gave the sensor up after 3 s, then
+        // the search once a second: each on the wire when it was made.
+        QVERIFY2(heardInMessage.size() >= 15, qPrintable(QString::number(heardInMessage.size())));
+        QCOMPARE(heardInMessage, tracedInMessage);
+        QVERIFY(heardInMessage.count(buildRequest(o.address, CommandTable.GET_INCLINOMETER_DATA)) >= 5);
+        QVERIFY(heardInMessage.count(buildRequest(BroadcastAddress, CommandTable.READ_PARAM)) >=
+                5);
+        QCOMPARE(heldAtClose, 0);
+        // Nothing made while the message was open follows it out: the requests
+        // after it are the search's and what the identity sets going.
+        const int heardAtClose = heardBefore + int(heardInMessage.size());
+        QVERIFY(int(rig.sensor.requests().size()) <= heardAtClose);
+
+        // The replies that piled up meanwhile are old news; the search finds
+        // the sensor again.
+        rig.run(3000);
+        QVERIFY(rig.ui()->PageControl->isVisibleTo(&rig.form()));
+        QVERIFY(rig.sensor.requests().size() > heardAtClose);
+    }
+};
+
+QTEST_MAIN(TstSerialLine)
+#include "tst_serial_line.moc"
