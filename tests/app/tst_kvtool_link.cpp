@@ -119,6 +119,16 @@ void TestKvtoolLink::identify_data()
                        "manufactured: 2023-05-17",
                        "address: 1"} +
                common;
+    // A two-wire RS-485 adapter hands every request back before the reply.
+    QTest::newRow("echoing adapter at 9600 bit/s, replies split")
+        << QStringList{"--echo", "--split", "2,3"} << QStringList{"--speed", "9600"} << false
+        << QStringList{"model: QMA-10",
+                       "model_code: 1",
+                       "firmware: v.5.3",
+                       "serial: 123456",
+                       "manufactured: 2023-05-17",
+                       "address: 1"} +
+               common;
     // Firmware 8.3 also reads the third mode byte for the resolution; model 3
     // is not in the model table.
     QTest::newRow("model 3, firmware 8.3, through COM3 of the port folder")
@@ -185,6 +195,9 @@ void TestKvtoolLink::failureExits_data()
     const QStringList identify{"identify", "--port", "$DEV"};
     QTest::newRow("silent sensor")
         << QStringList{"--silent"} << identify << false << 2 << "nothing was received";
+    // The adapter's echo of the request is not something received.
+    QTest::newRow("silent sensor behind an echoing adapter")
+        << QStringList{"--silent", "--echo"} << identify << false << 2 << "nothing was received";
     QTest::newRow("wrong address")
         << QStringList{"--address", "5"} << identify + QStringList{"--address", "6"} << false << 2
         << "from address 6";
