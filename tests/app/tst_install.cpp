@@ -81,6 +81,9 @@ private Q_SLOTS:
             "usr/share/doc/kv-ruzevuv/help/guide_ru.html",
             "usr/share/icons/hicolor/scalable/apps/kv-ruzevuv.svg",
             "usr/share/mime/packages/kv-ruzevuv.xml",
+            "usr/share/man/man1/kv-ruzevuv.1.gz",
+            "usr/share/man/man1/kv-sensor-sim.1.gz",
+            "usr/share/man/man1/kvtool.1.gz",
         };
         for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
             expected << QStringLiteral("usr/share/icons/hicolor/%1x%1/apps/kv-ruzevuv.png").arg(size);
