@@ -14,7 +14,8 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kv-ruzevuv)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Kv Ruzevuv")
-set(CPACK_PACKAGE_CONTACT "Kv Ruzevuv maintainers <kv-ruzevuv@localhost>")
+set(CPACK_PACKAGE_CONTACT "${KV_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KV_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "service tool for capacitive fuel-level sensors and tank calibration")
 # Lines as they appear in the package's description (cpack indents them).

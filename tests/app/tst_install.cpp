@@ -3,8 +3,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The installed tree: `cmake --install` into a staging folder (DESTDIR) gives the
-// programs, the help, the menu entry, the icons and the protocol file type in
-// their usual places; the installed programs answer --version / --help without
+// programs, the help, the manual pages, the menu entry, the icons, the protocol
+// file type, the software-centre metadata, the shell completion and the
+// package's documentation in their usual places; the documentation's links
+// lead to installed files; the installed programs answer --version / --help without
 // a display; the menu entry passes desktop-file-validate; and a desktop that
 // reads the installed file types (update-mime-database, then Qt's MIME lookup,
 // the same cache the file managers read) takes a protocol for ours by its name
@@ -16,6 +18,7 @@
 #include <QImage>
 #include <QMimeDatabase>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -84,7 +87,16 @@ private Q_SLOTS:
             "usr/share/man/man1/kv-ruzevuv.1.gz",
             "usr/share/man/man1/kv-sensor-sim.1.gz",
             "usr/share/man/man1/kvtool.1.gz",
+            "usr/share/doc/kv-ruzevuv/changelog.gz",
+            "usr/share/doc/kv-ruzevuv/copyright",
+            "usr/share/doc-base/kv-ruzevuv-guide-en",
+            "usr/share/doc-base/kv-ruzevuv-guide-ru",
+            "usr/share/metainfo/org.kvruzevuv.kv_ruzevuv.metainfo.xml",
+            "usr/share/bash-completion/completions/kvtool",
         };
+        for (const char *picture : {"calibration", "page-1-TabSheet3", "page-2-TabSheet1",
+                                    "page-3-TabSheet2", "page-4-TabSheet5", "page-5-TabSheet4"})
+            expected << QStringLiteral("usr/share/doc/kv-ruzevuv/docs/screenshots/%1.png").arg(picture);
         for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
             expected << QStringLiteral("usr/share/icons/hicolor/%1x%1/apps/kv-ruzevuv.png").arg(size);
         expected.sort();
@@ -125,6 +137,38 @@ private Q_SLOTS:
         const Run r = run(m_usr + "/bin/" + program, args, env);
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         QVERIFY2(r.out.contains(expected), qPrintable(r.out));
+    }
+
+    // The installed documentation points only at what is installed: the
+    // README's pictures and links, and the help pages the doc-base entries name.
+    void noDeadLinks()
+    {
+        const QString doc = m_usr + QStringLiteral("/share/doc/kv-ruzevuv");
+        QFile readme(doc + QStringLiteral("/README.md"));
+        QVERIFY(readme.open(QIODevice::ReadOnly));
+        static const QRegularExpression link(QStringLiteral("\\]\\(([^)#]+)[^)]*\\)"));
+        int local = 0;
+        for (auto it = link.globalMatch(QString::fromUtf8(readme.readAll())); it.hasNext();) {
+            const QString target = it.next().captured(1);
+            if (target.contains(QLatin1String("://")) || target.startsWith(QLatin1String("mailto:")))
+                continue;
+            ++local;
+            QVERIFY2(QFileInfo::exists(doc + '/' + target), qPrintable(target));
+        }
+        QVERIFY(local > 0);
+
+        for (const char *entry : {"kv-ruzevuv-guide-en", "kv-ruzevuv-guide-ru"}) {
+            QFile f(m_usr + QStringLiteral("/share/doc-base/") + entry);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QStringList lines = QString::fromUtf8(f.readAll()).split('\n');
+            int named = 0;
+            for (const QString &l : lines)
+                if (l.startsWith(QLatin1String("Index: ")) || l.startsWith(QLatin1String("Files: "))) {
+                    ++named;
+                    QVERIFY2(QFileInfo::exists(m_stage.path() + l.section(' ', 1)), qPrintable(l));
+                }
+            QCOMPARE(named, 2);
+        }
     }
 
     void desktopEntry()
