@@ -178,7 +178,10 @@ private:
     // ---- decoders applied: the frame layer's last reply onto records and controls
     void ReadSN();
     void Connect();
-    void ReadData();
+    /// The DATA_READ layout of the reply store onto the live values. Only an
+    /// accepted DATA_READ reply (`acceptedReply`) is a reading: it alone goes
+    /// to the recording. The watchdog decodes the poller's zeros with false.
+    void ReadData(bool acceptedReply);
     void ReadCAPSET();
     void READCALDATA();
     void ReadSounLen();
@@ -227,7 +230,19 @@ private:
     Timer TimerRepeat;        // 900 ms, one-shot: next zero-search attempt
     void Button1Click();
     void COM1Click();
+    /// "Закрыть COM порт": the port closed and the recording stopped.
     void COM2Click();
+    /// The closed state of the window (port closed, port settings shown, the
+    /// connection timers stopped) without touching the recording: a failed
+    /// open, or an adapter that went away, is a lost link to the recording.
+    void ClosePortKeepRecording();
+    /// Stops the tank-calibration recording (Start up, Stop down, Rec
+    /// disabled); only the installer's close of the port does this.
+    void StopRecording();
+    /// No reading comes any more (the watchdog ran out, or the adapter went):
+    /// the calibration window says so and stores nothing until the sensor
+    /// answers again.
+    void ReadingsLost();
     void cbRTSClick();
     void cbDTRClick();
     void TimerStartTimer();

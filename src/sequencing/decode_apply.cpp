@@ -236,7 +236,7 @@ void TForm1::applyGaugeLayout(const decode::GaugeLayout &g)
     ui->Gauge2->setProgress(g.gauge2Progress);
 }
 
-void TForm1::ReadData()
+void TForm1::ReadData(bool acceptedReply)
 {
     FrameLink &link = state().link;
     const decode::ReadDataResult r = decode::ReadData(link.replyBytes(), link.CrcError,
@@ -250,7 +250,12 @@ void TForm1::ReadData()
     link.CrcError = r.crcError;
 
     state().IncomingLevelCode = r.levelCode;
-    LevelReading(r.levelCode);
+    // The zeros the poller left for a reply that never came are shown, but
+    // they are no level the sensor measured: the recording never sees them.
+    if (acceptedReply && r.calMeasuredC) {
+        LevelReading(r.levelCode);
+        state().ReadingC = r.capacitance;
+    }
     state().LevelCode = r.levelCode;
     ui->lbN->setText(r.lbN);
     ui->edN->setText(r.edN);

@@ -37,6 +37,18 @@ void TForm1::LevelReading(int N)
         m_windows.calibration->LevelReading(N);
 }
 
+void TForm1::ReadingsLost()
+{
+    if (m_windows.calibration)
+        m_windows.calibration->LinkLost();
+}
+
+void TForm1::StopRecording()
+{
+    if (m_windows.calibration)
+        m_windows.calibration->PortClosed();
+}
+
 void TForm1::DispatchReply(const QByteArray &reply)
 {
     const SensorState &s = state().sensor;
@@ -58,7 +70,7 @@ void TForm1::DispatchReply(const QByteArray &reply)
         TimerReadData.start();
         break;
     case CommandTable.DATA_READ:
-        ReadData();
+        ReadData(true);
         if (ui->cbAvtoCalibration->isChecked()) {
             CalibrationCap();
             state().CalStepArmed = true;

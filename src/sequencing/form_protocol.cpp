@@ -41,7 +41,7 @@ void TForm1::wireCalibrationWindow()
     setMonitoringWindow({[w] { return w->isVisible(); }, [w] { return w->playing(); }});
     TForm5::Host host;
     host.sample = [this](qint32 n) {
-        return Recording::Sample{n, m_state.sensor.SensorParam.Val_C, statusPanel(3)->text(),
+        return Recording::Sample{n, m_state.ReadingC, statusPanel(3)->text(),
                                  ui->edTetmo1->text()};
     };
     host.resolutionTop = [this] {

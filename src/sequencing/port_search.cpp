@@ -170,8 +170,9 @@ bool TForm1::PortStart()
     const int n = FPort.ComNumber();
     if (!FPort.Connected()) {
         const OpenError error = FPort.lastOpenError();
-        // The closed state first, so its "Port closed" does not hide why the open failed.
-        COM2Click();
+        // The closed state first, so its "Port closed" does not hide why the open
+        // failed. A recording that lost its adapter waits for it to be back.
+        ClosePortKeepRecording();
         statusPanel(0)->setText(m_state.text(Txt::PortError) + QString::number(n));
         m_dialogs->message(openFailureText(error, n, m_state.Lang), MsgIcon::Error);
         return false;
@@ -184,6 +185,12 @@ bool TForm1::PortStart()
 }
 
 void TForm1::COM2Click()
+{
+    ClosePortKeepRecording();
+    StopRecording();
+}
+
+void TForm1::ClosePortKeepRecording()
 {
     Button10Click();
     PortStop();
@@ -225,6 +232,7 @@ void TForm1::PortLinkLost()
     // state as with a silent sensor; Open is offered again for when the
     // adapter is back. What was held for the old line is dropped.
     m_state.link.ResetLine();
+    ReadingsLost();
     statusPanel(0)->setText(m_state.text(Txt::PortClosed));
     ui->COM1->setEnabled(true);
     ui->bbDublComOpen->setEnabled(true);
@@ -252,8 +260,10 @@ void TForm1::TimerStartTimer()
 void TForm1::TimerResetTimer()
 {
     // The poller cleared the reply store before its request, so the live values
-    // decode as zeros.
-    ReadData();
+    // decode as zeros; they are shown, and the recording hears that the link
+    // is lost instead.
+    ReadData(false);
+    ReadingsLost();
 
     TimerErrorWrite.stop();
     // The search starts on a free line: requests still held for the lost

@@ -51,6 +51,9 @@ struct ProgramState {
     int IncomingLevelCode = 0;
     /// Latest level code N.
     int LevelCode = 0;
+    /// C of the last accepted DATA_READ reply (not the watchdog's zeros): the
+    /// capacitance code the recording stores with its points.
+    int ReadingC = 0;
     /// "Err" once a sensor with another serial number has been identified.
     QString ProtocolStatusText;
 

@@ -198,7 +198,10 @@ void TForm1::Timer1Timer()
     if (checkLines &&
         (FPort.GetModemState() & (MS_CTS_ON | MS_DSR_ON | MS_RING_ON | MS_RLSD_ON)) == 0) {
         FPort.setComNumber(0);
-        COM2Click();
+        // The cable or the adapter went: a lost link to a recording in
+        // progress, which goes on once the port is open again.
+        ClosePortKeepRecording();
+        ReadingsLost();
         activateWindow();
         ui->cbComNum->clear();
         CreateComPort();

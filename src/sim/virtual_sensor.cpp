@@ -183,6 +183,12 @@ QList<QByteArray> VirtualSensor::feed(const QByteArray &bytes)
             continue;
         if (m_faults.badCrc)
             reply[reply.size() - 1] = char(quint8(reply.back()) ^ 0xFF);
+        if (byteAt(frame, 2) == 0x06 && reply.size() == 9) {
+            if (m_sent.size() >= MaxSentReadings)
+                m_sent.removeFirst();
+            m_sent.append({now + qMax(0, m_faults.delayMs), word(reply, 4), word(reply, 6),
+                           int(qint8(byteAt(reply, 3))), !m_faults.badCrc});
+        }
         if (m_faults.garbage > 0)
             reply.prepend(QByteArray(m_faults.garbage, '\0'));
         // The head is busy until its reply is out (the port hands it over then).

@@ -94,6 +94,15 @@ struct SensorFaults {
     bool echo = false;    // the adapter hands each request back before the reply (RS-485)
 };
 
+/// One live-data reply as the head put it on the line.
+struct SentReading {
+    qint64 atMs = 0;     ///< when its first byte went out (request time + reply delay)
+    int n = 0;           ///< level code N
+    int c = 0;           ///< capacitance code C
+    int temperature = 0; ///< °C
+    bool intact = true;  ///< its CRC was right (false under the CRC fault)
+};
+
 struct VirtualSensorOptions {
     quint8 model = 1;
     quint8 firmware = 0x53;
@@ -142,6 +151,11 @@ public:
     /// the request until its reply is out). On a half-duplex line such a
     /// request and the reply garble each other.
     int overlappingRequests() const { return m_overlaps; }
+    /// Every DATA_READ reply sent with its values, oldest first: what a test
+    /// checks the tool's stored points against. Refusals and replies not sent
+    /// (silence) are not in it; the oldest go once there are MaxSentReadings.
+    const QList<SentReading> &readingsSent() const { return m_sent; }
+    static constexpr int MaxSentReadings = 1 << 17;
 
     /// Request data length of a command byte, -1 for a command the head does not know.
     static int requestDataLength(quint8 command);
@@ -192,6 +206,7 @@ private:
     QList<QByteArray> m_requests;
     qint64 m_answeringUntilMs = -1;
     int m_overlaps = 0;
+    QList<SentReading> m_sent;
     double m_litres = 0.0;
     double m_rate = 0.0;
     qint64 m_rateSinceMs = 0;

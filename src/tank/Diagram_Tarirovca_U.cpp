@@ -334,6 +334,15 @@ void TForm5::build()
     big.setPointSize(big.pointSize() + 8);
     lbNN->setFont(big);
     lbNN->setMinimumWidth(90);
+    lbLinkLost = new QLabel(Panel1);
+    lbLinkLost->setObjectName(QStringLiteral("lbLinkLost"));
+    QFont warnFont = lbLinkLost->font();
+    warnFont.setBold(true);
+    lbLinkLost->setFont(warnFont);
+    QPalette lost = lbLinkLost->palette();
+    lost.setColor(QPalette::WindowText, kActive);
+    lbLinkLost->setPalette(lost);
+    lbLinkLost->hide();
 
     g->addWidget(Label3, 0, 0, 1, 3);
     g->addWidget(meStartLiter, 1, 0);
@@ -348,7 +357,10 @@ void TForm5::build()
     g->addWidget(Label2, 0, 8);
     g->addWidget(meliter, 1, 8);
     g->addWidget(Label4, 0, 9);
-    g->addWidget(lbNN, 1, 9);
+    auto *level = new QHBoxLayout;
+    level->addWidget(lbNN);
+    level->addWidget(lbLinkLost);
+    g->addLayout(level, 1, 9);
     g->addWidget(sbStop, 1, 10);
     g->setColumnStretch(11, 1);
     root->addWidget(Panel1);
@@ -461,10 +473,7 @@ void TForm5::showForCalibration(const QString &protocolPath)
     m_viewOnly = false;
     m_calibration = true;
     m_rec.setProtocol(protocolPath);
-    if (m_host.autosave) {
-        const auto [on, constant] = m_host.autosave();
-        m_rec.setAutosave(on, constant);
-    }
+    followAutosave();
     if (m_host.resolutionTop)
         m_rec.setResolutionTop(m_host.resolutionTop());
     Panel1->show();
@@ -516,24 +525,45 @@ void TForm5::startNewProtocol(const QString &path)
 
 // ---- readings and the transport buttons
 
+void TForm5::followAutosave()
+{
+    if (m_host.autosave) {
+        const auto [on, constant] = m_host.autosave();
+        m_rec.setAutosave(on, constant);
+    }
+}
+
 void TForm5::LevelReading(qint32 n)
 {
     const int before = m_rec.curve().size();
     const int rows = m_rec.rows().size();
+    const bool lost = m_rec.isLinkLost();
+    followAutosave();
     m_rec.levelReading(m_host.sample ? m_host.sample(n) : Recording::Sample{n, 0, {}, {}});
     // A plain reading outside a recording changes nothing on screen.
-    if (isVisible() && (m_rec.curve().size() != before || m_rec.rows().size() != rows))
+    if (isVisible() && (m_rec.curve().size() != before || m_rec.rows().size() != rows ||
+                        lost != m_rec.isLinkLost()))
         refresh();
+}
+
+void TForm5::LinkLost()
+{
+    m_rec.linkLost();
+    if (isVisible())
+        refresh();
+}
+
+void TForm5::PortClosed()
+{
+    m_rec.portClosed();
+    refresh();
 }
 
 void TForm5::sbPlayClick()
 {
     if (m_host.pollEverySecond)
         m_host.pollEverySecond();
-    if (m_host.autosave) {
-        const auto [on, constant] = m_host.autosave();
-        m_rec.setAutosave(on, constant);
-    }
+    followAutosave();
     if (m_host.resolutionTop)
         m_rec.setResolutionTop(m_host.resolutionTop());
     m_rec.setIncremText(meIncrem->displayText());
@@ -887,6 +917,8 @@ void TForm5::refresh()
         meliter->setPalette(pal);
     }
     lbNN->setText(r.levelText());
+    lbLinkLost->setVisible(r.isLinkLost());
+    lbLinkLost->setText(RecordingText::linkLostLabel(m_lang));
     N4->setEnabled(r.view() == Recording::View::Point);
     N1->setEnabled(r.view() == Recording::View::Whole);
     refreshChart();

@@ -102,8 +102,16 @@ public:
     /// window shows its points and goes on where it left off.
     void loadProtocol(const QString &path, const PointsRead &points);
     void startNewProtocol(const QString &path);
-    /// One accepted level reading from the sensor poll.
+    /// One accepted level reading from the sensor poll. The autosave switch
+    /// and constant are taken as the settings window holds them now.
     void LevelReading(qint32 n);
+    /// The sensor no longer answers (watchdog) or its adapter went: the window
+    /// says so beside the level and Rec stores nothing until the next reading.
+    /// The recording itself goes on.
+    void LinkLost();
+    /// The installer closed the port: the recording stops (Start up, Stop
+    /// down, Rec disabled) and a reopened port does not restart it.
+    void PortClosed();
     /// Everything shown, from the recording's state.
     void refresh();
 
@@ -162,6 +170,8 @@ private:
     void reopen();
     void FormClose();
     Recording::Sample sample() const;
+    /// The autosave switch and constant as the settings hold them now.
+    void followAutosave();
     QString t(int id) const;
 
     Recording m_rec;
@@ -185,6 +195,7 @@ private:
     UpDown *UpDown1, *UpDown2, *UpDown3;
     QToolButton *sbProc, *sbPlay, *sbPause, *sbRec, *sbStop;
     QLabel *Label3, *Label1, *Label2, *Label4, *lbNN; // start value, step, next value, N
+    QLabel *lbLinkLost; // beside the level while no reading comes
     QMenu *PopupMenu1;
     QAction *N1, *N3, *N4, *N5, *N7, *Play1, *Pause1, *Rec1;
     QChart *m_chart;

@@ -96,6 +96,11 @@ QString markerLabel(qint32 n, double litres, int lang)
         .arg(LangText(Txt::LitreUnit, lang));
 }
 
+QString linkLostLabel(int lang)
+{
+    return lang == 1 ? QStringLiteral("Нет связи с датчиком") : QStringLiteral("No link to the sensor");
+}
+
 } // namespace RecordingText
 
 using namespace RecordingText;
@@ -146,6 +151,7 @@ void Recording::addRow(qint64 time, qint32 n, int index)
 void Recording::levelReading(const Sample &s)
 {
     const qint32 n = s.n;
+    m_linkLost = false;
     // Autosave: a level step of more than the constant since the last saved
     // step is stored as a pair, the old level and the new one a second later.
     // Not while a question of ours is open: the answer may store a point.
@@ -175,9 +181,10 @@ void Recording::levelReading(const Sample &s)
         }
     }
     m_levelCode = n;
-    // While the Stop question is open nothing is plotted and the time stands,
-    // so the end pair carries the moment of the click.
-    if (m_mode == Mode::Recording && !m_stopAsked) {
+    // While the Stop or the duplicate-level question is open nothing is
+    // plotted and the time stands, so the point stored carries the moment and
+    // the level of the click.
+    if (m_mode == Mode::Recording && !m_stopAsked && !m_recAsked) {
         m_curve.append(QPointF(double(m_recordTime), double(n)));
         m_levelText = QString::number(n);
         ++m_recordTime;
@@ -333,18 +340,33 @@ bool Recording::rec(const Sample &latest)
 {
     if (m_mode != Mode::Recording || !m_dialogs)
         return false;
+    if (m_linkLost) {
+        // The level shown is the last the sensor sent before it fell silent:
+        // a point now would carry a level nobody has measured at this moment.
+        m_dialogs->message(text("Нет связи с датчиком: точка не записана.\rДождитесь, пока "
+                                "датчик снова ответит, и нажмите Rec ещё раз.",
+                                "No link to the sensor: the point is not stored.\rWait until "
+                                "the sensor answers again, then press Rec once more."),
+                           MsgIcon::Warning);
+        return false;
+    }
     if (m_literOverflow) {
         m_dialogs->message(overflowText(), MsgIcon::Warning);
         return false;
     }
-    if (m_levelCode > m_lastUserN - kDuplicateWindow &&
-        m_levelCode < m_lastUserN + kDuplicateWindow) {
+    // The point is the reading the installer saw at the click; readings that
+    // come while the question is open are neither plotted nor stored.
+    const qint64 time = m_recordTime;
+    const qint32 n = m_levelCode;
+    if (n > m_lastUserN - kDuplicateWindow && n < m_lastUserN + kDuplicateWindow) {
         m_asking = true;
+        m_recAsked = true;
         const MsgAnswer a =
             m_dialogs->message(LangText(Txt::DuplicateLevel, m_lang) + QLatin1Char('\r') +
                                    LangText(Txt::SaveAgain, m_lang),
                                MsgIcon::Information, MsgButtons::YesNo);
         m_asking = false;
+        m_recAsked = false;
         if (a != MsgAnswer::Yes)
             return false;
         if (m_mode != Mode::Recording)
@@ -360,15 +382,14 @@ bool Recording::rec(const Sample &latest)
         return false;
     }
     const int k = m_pointCounter;
-    const qint32 n = m_levelCode;
-    if (!write({{k, PointKeys::make(qint32(m_recordTime), n, latest.c, latest.clock, m_liter,
+    if (!write({{k, PointKeys::make(qint32(time), n, latest.c, latest.clock, m_liter,
                                     latest.tetmo, Protocol::kUserSave)}}))
         return false;
 
     // Stored: now it is shown, the marker at the point's own stored time.
-    m_markers.append({double(m_recordTime), n, markerLabel(n, *litres, m_lang), k, *litres});
+    m_markers.append({double(time), n, markerLabel(n, *litres, m_lang), k, *litres});
     m_lastUserN = n;
-    addRow(m_recordTime, n, k);
+    addRow(time, n, k);
     m_pointCounter += 1;
 
     const NextValue next = nextValue(*litres, *step, m_draining);
@@ -432,6 +453,14 @@ bool Recording::stopClicked(bool down, const Sample &latest)
     m_pointCounter += 2;
     closeReset();
     return true;
+}
+
+void Recording::portClosed()
+{
+    m_mode = Mode::Idle;
+    m_stopDown = true;
+    m_startEnabled = true;
+    m_linkLost = true;
 }
 
 void Recording::closeReset()

@@ -49,6 +49,9 @@ NextValue nextValue(double litres, double step, bool draining);
 /// The marker label of a user point: "N=1500\r12,5 л." ("L." in English).
 QString markerLabel(qint32 n, double litres, int lang);
 
+/// Beside the level while no reading comes: "Нет связи с датчиком" / "No link to the sensor".
+QString linkLostLabel(int lang);
+
 } // namespace RecordingText
 
 class Recording {
@@ -93,8 +96,16 @@ public:
                      qint32 lastAutoSavedN);
 
     // ---- inputs
-    /// One accepted level reading: autosave, plot while recording.
+    /// One accepted level reading: autosave, plot while recording. It ends a
+    /// lost link: the recording goes on from this reading.
     void levelReading(const Sample &s);
+    /// The sensor stopped answering (or the port went): until the next reading
+    /// Rec refuses with a message and nothing is stored; the time stands.
+    void linkLost() { m_linkLost = true; }
+    /// The port was closed by the user: the recording stops (Start up, Pause
+    /// up, Stop down, Rec disabled) and does not resume by itself; the
+    /// counters stay, so a new Start goes on where it stopped.
+    void portClosed();
     /// sbPlay clicked: `down` is its state after the click.
     void playClicked(bool down);
     /// sbPause clicked.
@@ -145,6 +156,9 @@ public:
     bool pauseDown() const { return m_mode == Mode::Paused && !m_stopAsked; }
     bool stopDown() const { return m_stopDown || m_stopAsked; }
     bool recEnabled() const { return m_mode == Mode::Recording && !m_stopAsked; }
+    /// No reading has come since the link was lost or the port closed (or
+    /// since the start): the level shown is the last one the sensor sent.
+    bool isLinkLost() const { return m_linkLost; }
     bool navigationEnabled() const { return m_mode != Mode::Recording; }
     bool startValueEnabled() const { return m_startEnabled; }
 
@@ -236,5 +250,7 @@ private:
     double m_overflowLitres = 0;  // that next value
     double m_overflowBase = 0;    // the litres stored by the Rec before it
     bool m_stopAsked = false;     // the Stop question is open: the recording holds
+    bool m_recAsked = false;      // the duplicate-level question is open: the same
+    bool m_linkLost = true;       // no reading since the link went (or ever)
     QString m_levelText = QStringLiteral("0");
 };

@@ -9,8 +9,10 @@
 // a stale selection.
 
 #include "sequencing/Veroze_vizi_zudu_U.h"
+#include "shell/AvtoSave_U.h"
 #include "shell/settings_store.h"
 #include "support/program_harness.h"
+#include "support/sent_readings.h"
 #include "tank/Diagram_Tarirovca_U.h"
 #include "tank/Enter_Fuil_U.h"
 #include "tank/PropertyPoint_U.h"
@@ -26,6 +28,7 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QProcess>
+#include <QRadioButton>
 #include <QScatterSeries>
 #include <QTableWidget>
 #include <QTest>
@@ -61,12 +64,20 @@ class TstCalibrationWindow : public QObject {
         return r;
     }
 
-    // A connected program polling the sensor, autosave on with constant 5, a
-    // new protocol open and the calibration window shown for it.
-    void begin()
+    // Every point of the protocol on disk is one the sensor sent.
+    void checkAgainstTheSensor(const QHash<int, qint64> &storedBy = {})
+    {
+        const QStringList faults = pointsNotSent(m_path, m_h->sensor, 0, storedBy);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+    }
+
+    // A connected program polling the sensor, autosave on with constant 5
+    // (unless `autosave` is false), a new protocol open and the calibration
+    // window shown for it.
+    void begin(bool autosave = true)
     {
         m_h = std::make_unique<ProgramHarness>();
-        (void)m_h->settings.set(SettingsKeys::Save, 0);
+        (void)m_h->settings.set(SettingsKeys::Save, autosave ? 0 : 1);
         (void)m_h->settings.set(SettingsKeys::ConstSave, 5);
         m_h->sensor.setFuelLitres(0);
         m_h->start();
@@ -452,6 +463,215 @@ private Q_SLOTS:
         QCOMPARE(file().stopPoint(), k + 1);
         QCOMPARE(file().pointKeys(k, "").Time, QString::number(clicked));
         QCOMPARE(file().pointKeys(k + 1, "").Time, QString::number(clicked));
+    }
+
+    // The sensor falls silent, or its adapter is pulled, in the middle of a
+    // calibration with autosave on: the window says so beside the level, Rec
+    // says why it stores nothing, autosave stores nothing, the time stands,
+    // and once the sensor answers the recording goes on from its first real
+    // reading. Every stored point is one the sensor sent.
+    void lostLinkStoresNothing_data()
+    {
+        QTest::addColumn<bool>("unplug");
+        QTest::newRow("sensor silent") << false;
+        QTest::newRow("adapter pulled") << true;
+    }
+    void lostLinkStoresNothing()
+    {
+        QFETCH(bool, unplug);
+        begin();
+        Ui::TForm1 *ui = m_h->form().controls();
+        type("meIncrem", QStringLiteral("01000"));
+        click("sbPlay");
+        for (int i = 0; i < 2; ++i) {
+            m_h->sensor.pour(1.0);
+            seconds(10);
+            m_h->sensor.pour(0);
+            seconds(3);
+            click("sbRec");
+        }
+        QCOMPARE(w->recording().markers().size(), 2);
+        auto *lost = child<QLabel>("lbLinkLost");
+        QVERIFY(lost->isHidden());
+        const int stored = file().stopPoint();
+        const QString level = child<QLabel>("lbNN")->text();
+
+        // Eight seconds without the sensor while fuel runs in, Rec pressed.
+        if (unplug)
+            m_h->ports.unplug();
+        else
+            m_h->sensor.faults().silent = true;
+        m_h->sensor.pour(1.0);
+        seconds(8);
+        QVERIFY(lost->isVisible());
+        QCOMPARE(lost->text(), QStringLiteral("No link to the sensor"));
+        QCOMPARE(child<QLabel>("lbNN")->text(), level);
+        QVERIFY(w->playing());
+        const qint64 time = w->recording().RecordTime();
+        m_h->dialogs.clear();
+        click("sbRec");
+        QCOMPARE(m_h->dialogs.messages().size(), 1);
+        QVERIFY2(m_h->dialogs.lastMessage().startsWith(
+                     QStringLiteral("No link to the sensor: the point is not stored.")),
+                 qPrintable(m_h->dialogs.lastMessage()));
+        seconds(4);
+        QCOMPARE(file().stopPoint(), stored);
+        QCOMPARE(w->recording().markers().size(), 2);
+        QCOMPARE(w->recording().RecordTime(), time);
+        ui->Rus1->trigger();
+        QCOMPARE(lost->text(), QStringLiteral("Нет связи с датчиком"));
+        ui->English1->trigger();
+
+        // The sensor is back: the first reading ends the loss, and the level
+        // step it brings is stored.
+        if (unplug) {
+            m_h->ports.plug();
+            ui->bbDublComOpen->click();
+        } else {
+            m_h->sensor.faults().silent = false;
+        }
+        m_h->sensor.pour(0);
+        seconds(5);
+        QVERIFY(lost->isHidden());
+        QVERIFY(w->playing());
+        QVERIFY(w->recording().RecordTime() > time);
+        QVERIFY(file().stopPoint() > stored);
+        const qint64 at = m_h->clock.nowMs();
+        click("sbRec");
+        QCOMPARE(w->recording().markers().size(), 3);
+        QCOMPARE(w->recording().markers().back().n, m_h->sensor.readingsSent().back().n);
+        checkAgainstTheSensor({{w->recording().markers().back().index, at}});
+    }
+
+    // "Закрыть COM порт" during a recording stops it: Start and Pause up,
+    // Stop down, Rec disabled. Opening the port again does not resume it;
+    // nothing is stored until Start, and then the time goes on where it stood.
+    void closingThePortStopsTheRecording()
+    {
+        begin();
+        Ui::TForm1 *ui = m_h->form().controls();
+        type("meIncrem", QStringLiteral("01000"));
+        click("sbPlay");
+        m_h->sensor.pour(1.0);
+        seconds(6);
+        QVERIFY(file().stopPoint() > 0); // level steps stored on the way
+        ui->COM2->trigger();
+        QVERIFY(!child<QToolButton>("sbPlay")->isChecked());
+        QVERIFY(!child<QToolButton>("sbPause")->isChecked());
+        QVERIFY(child<QToolButton>("sbStop")->isChecked());
+        QCOMPARE(child<QToolButton>("sbStop")->property("imageName").toString(),
+                 QStringLiteral("SBSTOPR"));
+        QVERIFY(!child<QToolButton>("sbRec")->isEnabled());
+        QVERIFY(child<QToolButton>("sbUp")->isEnabled());
+        const int stored = file().stopPoint();
+        const qint64 time = w->recording().RecordTime();
+
+        ui->bbDublComOpen->click();
+        seconds(8);
+        QVERIFY(m_h->form().port().Connected());
+        QVERIFY(!w->playing());
+        QVERIFY(!child<QToolButton>("sbRec")->isEnabled());
+        QCOMPARE(file().stopPoint(), stored);
+        QCOMPARE(w->recording().RecordTime(), time);
+
+        click("sbPlay");
+        seconds(3);
+        QVERIFY(w->playing());
+        QVERIFY(child<QToolButton>("sbRec")->isEnabled());
+        QVERIFY(w->recording().RecordTime() > time);
+        QVERIFY(file().stopPoint() > stored);
+        checkAgainstTheSensor();
+    }
+
+    // While the duplicate-level question is open the time and the level stand:
+    // the point stored is the reading the installer clicked at, though the
+    // level moved on before the answer.
+    void duplicateQuestionHoldsTheRecording()
+    {
+        begin();
+        type("meIncrem", QStringLiteral("01000"));
+        click("sbPlay");
+        m_h->sensor.pour(1.0);
+        seconds(5);
+        m_h->sensor.pour(0);
+        seconds(2);
+        click("sbRec");
+        seconds(2);
+        const qint64 clicked = w->recording().RecordTime();
+        const int plotted = w->recording().curve().size();
+        const SentReading seen = m_h->sensor.readingsSent().back();
+        qint64 timeDuring = -1;
+        int plottedDuring = -1;
+        QString levelDuring;
+        m_h->dialogs.onMessage([&](const ScriptedDialogs::Shown &shown) {
+            if (!shown.text.contains(QStringLiteral("already exists")))
+                return;
+            m_h->sensor.pour(2.0);
+            seconds(4); // the sensor answers on while the installer thinks
+            timeDuring = w->recording().RecordTime();
+            plottedDuring = w->recording().curve().size();
+            levelDuring = child<QLabel>("lbNN")->text();
+        });
+        m_h->dialogs.answer(MsgAnswer::Yes);
+        const qint64 at = m_h->clock.nowMs();
+        click("sbRec");
+        m_h->dialogs.onMessage({});
+        QCOMPARE(timeDuring, clicked);
+        QCOMPARE(plottedDuring, plotted);
+        QCOMPARE(levelDuring, QString::number(seen.n));
+        QVERIFY(m_h->sensor.readingsSent().back().n > seen.n + 50); // the level did move
+        const int k = w->recording().markers().back().index;
+        QCOMPARE(file().pointKeys(k, "").Time, QString::number(clicked));
+        QCOMPARE(file().pointKeys(k, "").FilterN, QString::number(seen.n));
+        QCOMPARE(w->recording().markers().back().x, double(clicked));
+        QCOMPARE(w->recording().LastUserSavedN(), seen.n);
+        seconds(2);
+        QVERIFY(w->recording().RecordTime() > clicked);
+        checkAgainstTheSensor({{k, at}});
+    }
+
+    // The autosave switch and constant are followed at each reading: allowed
+    // with a constant of 10 from the settings window during a recording,
+    // steps of more than 10 codes are stored from the next reading on;
+    // forbidden again, none are.
+    void autosaveFollowsTheSettings()
+    {
+        begin(false);
+        Ui::TForm1 *ui = m_h->form().controls();
+        TForm7 &settings = m_h->program->form7();
+        auto setAutosave = [&](bool on) {
+            ui->N16->trigger();
+            QVERIFY(settings.isVisible());
+            settings.findChild<QRadioButton *>(on ? "rgAvtoSaveItem0" : "rgAvtoSaveItem1")->click();
+            if (on) {
+                QToolButton *up =
+                    settings.findChild<QWidget *>("UpDown1")->findChildren<QToolButton *>().first();
+                for (int i = 0; i < 5; ++i)
+                    up->click(); // 5 -> 10
+            }
+            QTest::mouseClick(settings.findChild<QWidget *>("BitBtn1"), Qt::LeftButton);
+            QVERIFY(!settings.isVisible());
+        };
+        type("meIncrem", QStringLiteral("01000"));
+        click("sbPlay");
+        m_h->sensor.pour(0.2); // about 8 codes a second
+        seconds(6);
+        QVERIFY(file().pointKeys(0, "").Time.isEmpty());
+
+        setAutosave(true);
+        seconds(10);
+        PointsRead points;
+        QVERIFY(ProtocolFile(m_path).readPoints(points).ok());
+        QVERIFY(points.points.size() >= 4);
+        for (size_t i = 0; i + 1 < points.points.size(); i += 2)
+            QVERIFY2(points.points[i + 1].FilterN - points.points[i].FilterN > 10,
+                     qPrintable(QString::number(i)));
+        const int stored = file().stopPoint();
+
+        setAutosave(false);
+        seconds(10);
+        QCOMPARE(file().stopPoint(), stored);
+        checkAgainstTheSensor();
     }
 
     // The point-properties and fuel-level windows belong to the protocol they

@@ -6,13 +6,17 @@
 // misbehaving: the whole program against the virtual sensor, autosave on, a Rec
 // every few minutes, and random faults: silence, CRC errors, replies split and
 // glued to garbage, commands refused, the protocol made read-only for a while,
-// the adapter pulled and plugged back. Afterwards the protocol holds every user
-// point the window acknowledged, the windows are in the connected, recording
-// state, memory has not grown past a bound, and after Stop only the timers of
-// an idle main window are left running (and nothing else on the clock).
+// the adapter pulled and plugged back; half of the Recs fall a few seconds into
+// a fault. Afterwards the protocol read back from disk holds every user point
+// the window acknowledged and no other, every point in it (level steps
+// included) carries a reading the sensor itself sent, a refused Rec always
+// said why, the windows are in the connected, recording state, memory has not
+// grown past a bound, and after Stop only the timers of an idle main window
+// are left running (and nothing else on the clock).
 
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "support/program_harness.h"
+#include "support/sent_readings.h"
 #include "tank/Diagram_Tarirovca_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
@@ -119,8 +123,9 @@ private Q_SLOTS:
             }
         };
 
-        // Acknowledged user points: index -> (N, litres).
-        QMap<int, QPair<qint32, double>> acked;
+        // Acknowledged user points: index -> litres, and the time of their Rec.
+        QMap<int, double> acked;
+        QHash<int, qint64> recTimes;
         int refusedRecs = 0;
         qint64 rssAfterWarmUp = 0;
         const qint64 hour = 3600 * 1000;
@@ -136,19 +141,25 @@ private Q_SLOTS:
             h.sensor.pour(0);
             h.clock.advance(30000);
             if (h.clock.nowMs() >= nextRec) {
-                // Half of the Recs fall into a fault of their own.
+                // Half of the Recs fall into a fault of their own, up to
+                // eight seconds after it began (the watchdog gives up at 3 s).
                 const bool recFault = rng.bounded(2) == 0;
-                if (recFault)
+                if (recFault) {
                     inject(int(rng.bounded(quint32(FaultKinds))));
+                    h.clock.advance(rng.bounded(8000));
+                }
                 const QString litres = w.recording().literText();
-                const qint32 n = h.state().LevelCode;
                 const int before = int(w.recording().markers().size());
+                const qsizetype told = h.dialogs.shown().size();
+                const qint64 at = h.clock.nowMs();
                 button("sbRec")->click();
                 if (int(w.recording().markers().size()) > before) {
                     const int index = w.recording().markers().back().index;
-                    acked.insert(index, {n, NumberFormat(QLatin1Char(',')).parse(litres).value()});
+                    acked.insert(index, NumberFormat(QLatin1Char(',')).parse(litres).value());
+                    recTimes.insert(index, at);
                 } else {
                     ++refusedRecs;
+                    QVERIFY2(h.dialogs.shown().size() > told, "a Rec refused without a word");
                 }
                 h.clock.advance(3000);
                 clearFaults();
@@ -171,10 +182,12 @@ private Q_SLOTS:
         PointsRead points;
         const ProtocolStatus st = ProtocolFile(path).open(*stored, general, points);
         QVERIFY2(st.ok(), qPrintable(st.text));
-        QMap<int, QPair<qint32, double>> file;
+        QMap<int, double> file;
         for (const UserPoint &p : stored->UserPoints)
-            file.insert(p.index, {p.n, p.litres});
+            file.insert(p.index, p.litres);
         QCOMPARE(file, acked);
+        qInfo("%d points stored, %d of them level steps", int(points.points.size()),
+              int(points.points.size() - acked.size()));
 
         // Connected and recording: the sensor is polled and the window plays.
         QVERIFY(h.form().port().Connected());
@@ -198,6 +211,10 @@ private Q_SLOTS:
         h.dialogs.answer(MsgAnswer::No);
         button("sbStop")->click();
         QVERIFY(!w.isVisible());
+        // Every point on disk, level steps and the end pair included, is a
+        // reading the sensor sent.
+        const QStringList notSent = pointsNotSent(path, h.sensor, 0, recTimes);
+        QVERIFY2(notSent.isEmpty(), qPrintable(notSent.join(QLatin1Char('\n'))));
         h.clock.advance(5000);
         QSet<Timer *> enabled;
         for (const QVector<Timer *> *list : {&h.form().timers(), &h.form().chainTimers()})
