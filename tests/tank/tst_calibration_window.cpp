@@ -57,6 +57,15 @@ class TstCalibrationWindow : public QObject {
         QTest::keyClicks(e, digits);
     }
     void seconds(int s) { m_h->clock.advance(qint64(s) * 1000); }
+    // Fuel runs in for a while, the level settles for three seconds, Rec.
+    void pourThenRec(int pourSeconds)
+    {
+        m_h->sensor.pour(1.0);
+        seconds(pourSeconds);
+        m_h->sensor.pour(0);
+        seconds(3);
+        click("sbRec");
+    }
     ProtocolReader file() const
     {
         ProtocolReader r;
@@ -483,13 +492,8 @@ private Q_SLOTS:
         Ui::TForm1 *ui = m_h->form().controls();
         type("meIncrem", QStringLiteral("01000"));
         click("sbPlay");
-        for (int i = 0; i < 2; ++i) {
-            m_h->sensor.pour(1.0);
-            seconds(10);
-            m_h->sensor.pour(0);
-            seconds(3);
-            click("sbRec");
-        }
+        pourThenRec(10);
+        pourThenRec(10);
         QCOMPARE(w->recording().markers().size(), 2);
         auto *lost = child<QLabel>("lbLinkLost");
         QVERIFY(lost->isHidden());
@@ -521,6 +525,11 @@ private Q_SLOTS:
         ui->Rus1->trigger();
         QCOMPARE(lost->text(), QStringLiteral("Нет связи с датчиком"));
         ui->English1->trigger();
+        if (!unplug) { // for people to look at
+            QApplication::processEvents();
+            QVERIFY(QDir().mkpath(QStringLiteral(KV_SCREENSHOT_DIR)));
+            QVERIFY(w->grab().save(QStringLiteral(KV_SCREENSHOT_DIR "/calibration-link-lost.png")));
+        }
 
         // The sensor is back: the first reading ends the loss, and the level
         // step it brings is stored.
@@ -591,11 +600,7 @@ private Q_SLOTS:
         begin();
         type("meIncrem", QStringLiteral("01000"));
         click("sbPlay");
-        m_h->sensor.pour(1.0);
-        seconds(5);
-        m_h->sensor.pour(0);
-        seconds(2);
-        click("sbRec");
+        pourThenRec(5);
         seconds(2);
         const qint64 clicked = w->recording().RecordTime();
         const int plotted = w->recording().curve().size();
