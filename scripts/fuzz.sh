@@ -14,7 +14,7 @@ set -eu
 cd "$(dirname "$0")/.."
 SECONDS_EACH="${1:-60}"
 [ $# -gt 0 ] && shift
-TARGETS="${*:-fuzz_reply_assembler fuzz_reply_decoders fuzz_protocol_reader fuzz_settings_store fuzz_export_reader}"
+TARGETS="${*:-fuzz_reply_assembler fuzz_reply_decoders fuzz_protocol_reader fuzz_settings_store fuzz_export_reader fuzz_table_check}"
 
 missing=""
 for p in clang libclang-rt-14-dev; do

@@ -24,23 +24,48 @@ const KvtoolCommand kCommands[] = {
      &kvtoolXlsx},
     {"report", "PROTOCOL [-o FILE.odt|FILE.pdf]",
      "write the one-page calibration report (.odt, or .pdf by the name given)", &kvtoolReport},
-    {"wlp", "PROTOCOL [--integer-levels] [--prefix TEXT] [--suffix TEXT] [-o FILE]",
+    {"wlp",
+     "PROTOCOL [--integer-levels] [--prefix TEXT] [--suffix TEXT] [--max-points K|--max-error "
+     "LITRES] [-o FILE]",
      "write the telematics table (.wlp, Windows-1251): prefix, the user points as N:L,\n"
      "      suffix; prefix, suffix and the level format (TARNETcb) from the settings\n"
-     "      unless given",
+     "      unless given; thinned as for table",
      &kvtoolWlp},
-    {"table", "PROTOCOL [--format csv|json] [--decimal-comma] [-o FILE|-]",
+    {"table",
+     "PROTOCOL [--format csv|json] [--decimal-comma] [--max-points K|--max-error LITRES] "
+     "[-o FILE|-]",
      "write the user points as level code and litres for any telematics system: CSV\n"
      "      (header line; a full stop, or with --decimal-comma a comma and \";\" between\n"
-     "      fields) or a JSON array; the points of the .wlp table; -o - prints it",
+     "      fields) or a JSON array; the points of the .wlp table; -o - prints it;\n"
+     "      --max-points keeps at most K of them (the first and last among them) with\n"
+     "      the smallest largest litre difference any K can give, --max-error the\n"
+     "      fewest within LITRES; that difference is told on standard error",
      &kvtoolTable},
     {"check", "PROTOCOL [--filling|--draining] [--range-top N]",
      "check the calibration table: levels that do not climb with the fuel (or fall\n"
      "      while draining; the way is read from the litres unless given), levels saved\n"
-     "      twice, steps far from the codes per litre of their neighbours, a table that\n"
-     "      spans less than 70 % of the range (its top from the highest level unless\n"
-     "      given); one line per finding, status 1 when there is any",
+     "      twice, steps whose codes per litre break the trend of the steps around them;\n"
+     "      warnings for a first or last step off the trend (a sump or a rounded floor\n"
+     "      does that too) and for a table that stops more than 10 % of the range short\n"
+     "      of either end (the range from the sensor settings the protocol stores, else\n"
+     "      guessed from the highest level, unless given); one line each; status 0 when\n"
+     "      nothing calls for a repeat (warnings allowed), 1 when a finding does, 2 when\n"
+     "      the file cannot be read",
      &kvtoolCheck},
+    {"tank",
+     "SHAPE [dimensions] [--step MM] [--levels N0:N1] [--format csv|json] [-o FILE|-]",
+     "the table of a tank from its dimensions (millimetres in, litres out): the shapes\n"
+     "      horizontal-cylinder --diameter --length, elliptic-cylinder --width --height\n"
+     "      --length, rectangular --width --height --length [--corner-radius],\n"
+     "      vertical-cylinder --diameter --height; heights every --step mm (10) from the\n"
+     "      floor to the roof; --levels N0:N1 gives the level codes of a probe that reads\n"
+     "      N0 at the floor and N1 at the roof instead; printed unless -o names a file",
+     &kvtoolTank},
+    {"compare", "PROTOCOL OTHER",
+     "compare two calibrations of a tank over the levels both cover: OTHER is another\n"
+     "      protocol or a CSV/JSON table as table and tank write them; prints the largest\n"
+     "      litre difference, the level code where it is, and the mean difference",
+     &kvtoolCompare},
     {"identify", "--port COMn|DEVICE [--speed BAUD] [--address A] [--json] [--trace]",
      "read the sensor's passport and settings (READ_PARAM) and print them as key: value\n"
      "      lines or, with --json, as one JSON object",
@@ -80,7 +105,7 @@ void printHelp(QTextStream &out)
            "             reply from the sensor within 1 s, 3 file not readable or port\n"
            "             cannot be opened (missing, busy, or no permission: the user must\n"
            "             be in the dialout group), 4 not a calibration protocol, 5 damaged\n"
-           "             encoded value\n";
+           "             encoded value (check: 2 for any protocol it cannot read)\n";
 }
 
 } // namespace

@@ -3,20 +3,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // kvtool check PROTOCOL: the calibration table's findings (levels that do not
-// climb with the fuel, levels saved twice, uneven steps, a short table), one
-// line each; exit status 1 when there is any.
+// climb with the fuel, levels saved twice, uneven steps) and warnings (a step
+// at the table's end off the trend, a table short of the sensor's range), one
+// line each; exit status 1 when a finding calls for a repeat, 2 when the file
+// cannot be read.
 
 #include "app/kvtool.h"
 
 #include "tank/protocol_file.h"
 #include "tank/table_check.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace {
 
 const char *const CheckUsage = "check PROTOCOL [--filling|--draining] [--range-top N]";
+/// Any protocol that cannot be read (missing, not a protocol, damaged).
+constexpr int kExitUnreadable = 2;
 
 int usageError(QTextStream &err, const QString &problem)
 {
@@ -58,25 +64,44 @@ int kvtoolCheck(const QStringList &args, QTextStream &out, QTextStream &err)
     GeneralData general;
     PointsRead read;
     const ProtocolStatus st = ProtocolFile(file, 0).open(*data, general, read);
-    if (const int rc = protocolExit(st, err); rc != kExitOk)
-        return rc;
+    if (protocolExit(st, err) != kExitOk)
+        return kExitUnreadable;
 
     const std::vector<UserPoint> &points = data->UserPoints;
     // The protocol does not say which way the tank went: the litres do.
     if (!draining)
         draining = points.size() >= 2 && points.back().litres < points.front().litres;
-    if (limits.rangeTop == 0)
-        limits.rangeTop = TableCheck::rangeTopFor(points);
+    // The range: as given, else the sensor settings the protocol stores, else
+    // a guess from the highest level.
+    QString rangeNote;
+    if (limits.rangeTop == 0) {
+        ProtocolReader reader;
+        std::optional<TableCheck::Range> stored;
+        if (reader.load(file).ok())
+            stored = TableCheck::storedRange(reader);
+        if (stored) {
+            limits.rangeBottom = stored->bottom;
+            limits.rangeTop = stored->top;
+        } else {
+            limits.rangeTop = TableCheck::rangeTopFor(points);
+            rangeNote = QStringLiteral(" (guessed from the highest level)");
+        }
+    }
 
     const auto findings = TableCheck::check(points, *draining, limits);
+    const auto faults = std::count_if(findings.begin(), findings.end(),
+                                      [](const TableCheck::Finding &f) { return f.fault(); });
+    const auto warnings = qsizetype(findings.size()) - faults;
     out << points.size() << " user points, " << (*draining ? "draining" : "filling")
-        << ", range 0.." << limits.rangeTop << ": ";
-    if (findings.empty()) {
-        out << "no findings\n";
-        return kExitOk;
-    }
-    out << findings.size() << (findings.size() == 1 ? " finding\n" : " findings\n");
+        << ", range " << limits.rangeBottom << ".." << limits.rangeTop << rangeNote << ": ";
+    if (faults == 0)
+        out << "no findings";
+    else
+        out << faults << (faults == 1 ? " finding" : " findings");
+    if (warnings > 0)
+        out << ", " << warnings << (warnings == 1 ? " warning" : " warnings");
+    out << '\n';
     for (const TableCheck::Finding &f : findings)
-        out << TableCheck::text(f, *draining, limits, 0) << '\n';
-    return kExitFailure;
+        out << (f.fault() ? "" : "warning: ") << TableCheck::text(f, *draining, limits, 0) << '\n';
+    return faults > 0 ? kExitFailure : kExitOk;
 }

@@ -138,9 +138,16 @@ int kvtoolReport(const QStringList &args, QTextStream &out, QTextStream &err)
     return rc;
 }
 
-int kvtoolWlp(const QStringList &args, QTextStream &out, QTextStream &err)
+int kvtoolWlp(const QStringList &allArgs, QTextStream &out, QTextStream &err)
 {
-    const char *usage = "wlp PROTOCOL [--integer-levels] [--prefix TEXT] [--suffix TEXT] [-o FILE]";
+    const char *usage = "wlp PROTOCOL [--integer-levels] [--prefix TEXT] [--suffix TEXT] "
+                        "[--max-points K|--max-error LITRES] [-o FILE]";
+    QStringList args = allArgs;
+    ThinningOptions thinning;
+    if (const QString problem = takeThinningOptions(args, thinning); !problem.isEmpty()) {
+        err << "kvtool: " << problem << "\nusage: kvtool " << usage << '\n';
+        return kExitUsage;
+    }
     Args a;
     if (!parse(args, {QStringLiteral("--integer-levels")}, true, a, err, usage))
         return kExitUsage;
@@ -148,6 +155,7 @@ int kvtoolWlp(const QStringList &args, QTextStream &out, QTextStream &err)
     if (const int rc = readProtocol(a.protocol, ExportDocument::Telematics, data, err);
         rc != kExitOk)
         return rc;
+    thinAndTell(data, thinning, err);
     const SettingsStore settings;
     const QString prefix = a.hasPrefix ? a.prefix : settings.get(SettingsKeys::PrefixStr);
     const QString suffix = a.hasSuffix ? a.suffix : settings.get(SettingsKeys::SufixStr);

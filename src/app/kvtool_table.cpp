@@ -13,7 +13,8 @@
 
 namespace {
 
-const char *const TableUsage = "table PROTOCOL [--format csv|json] [--decimal-comma] [-o FILE|-]";
+const char *const TableUsage = "table PROTOCOL [--format csv|json] [--decimal-comma] "
+                               "[--max-points K|--max-error LITRES] [-o FILE|-]";
 
 int usageError(QTextStream &err, const QString &problem)
 {
@@ -23,8 +24,12 @@ int usageError(QTextStream &err, const QString &problem)
 
 } // namespace
 
-int kvtoolTable(const QStringList &args, QTextStream &out, QTextStream &err)
+int kvtoolTable(const QStringList &allArgs, QTextStream &out, QTextStream &err)
 {
+    QStringList args = allArgs;
+    ThinningOptions thinning;
+    if (const QString problem = takeThinningOptions(args, thinning); !problem.isEmpty())
+        return usageError(err, problem);
     QString protocol, output, format = QStringLiteral("csv");
     bool decimalComma = false;
     for (int i = 0; i < args.size(); ++i) {
@@ -59,6 +64,7 @@ int kvtoolTable(const QStringList &args, QTextStream &out, QTextStream &err)
         st.notes = data.notes;
     if (const int rc = protocolExit(st, err); rc != kExitOk)
         return rc;
+    thinAndTell(data, thinning, err);
 
     const QString text =
         json ? levelTableJson(data)

@@ -4,6 +4,8 @@
 
 #include "export/protocol_export.h"
 
+#include "tank/table_check.h"
+
 #include "common/cp1251.h"
 #include "common/lang_ids.h"
 #include "common/numfmt.h"
@@ -296,7 +298,15 @@ SheetContent spreadsheetContent(const ExportData &d, bool autosavePoints,
             typed(row, 5, c, integerOf(c), integers);
         }
         text(row, 8, p.keys.Status_Save);
+        s.chart.lastRow = std::max(s.chart.lastRow, row);
     }
+    // The curve of litres against level code on a sheet of its own, drawn from
+    // columns A and B of the points' rows.
+    const bool ru = lang == 1;
+    s.chart.sheetName = ru ? QStringLiteral("График") : QStringLiteral("Chart");
+    s.chart.title = ru ? QStringLiteral("Тарировочная кривая") : QStringLiteral("Calibration curve");
+    s.chart.levelTitle = ru ? QStringLiteral("Код уровня, N") : QStringLiteral("Level code, N");
+    s.chart.litresTitle = ru ? QStringLiteral("Объём, л") : QStringLiteral("Volume, l");
     return s;
 }
 
@@ -322,6 +332,29 @@ ReportContent reportContent(const ExportData &d)
                   QStringLiteral("Представитель заказчика: ") + text("Firma")};
     r.signatures = QStringLiteral("Подпись исполнителя ______________               Подпись "
                                   "заказчика ______________");
+
+    // The curve page: the report's points and what the table check says of them.
+    std::vector<UserPoint> points;
+    for (const ExportPoint &p : d.points)
+        if (p.userSave() && p.convertible()) {
+            r.curve.emplace_back(double(*p.n), *p.litres);
+            points.push_back({p.index, *p.n, *p.litres});
+        }
+    if (points.size() >= 2) {
+        const bool draining = points.back().litres < points.front().litres;
+        TableCheck::Limits limits;
+        const std::optional<TableCheck::Range> range =
+            TableCheck::storedRange([&d](const QByteArray &key) -> std::optional<qint32> {
+                return d.has(key) ? std::optional<qint32>(d.integer(key)) : std::nullopt;
+            });
+        limits.rangeBottom = range ? range->bottom : 0;
+        limits.rangeTop = range ? range->top : TableCheck::rangeTopFor(points);
+        for (const TableCheck::Finding &f : TableCheck::check(points, draining, limits))
+            r.checkLines << (f.fault() ? QString() : QStringLiteral("Предупреждение: ")) +
+                                TableCheck::text(f, draining, limits, 1);
+        if (r.checkLines.isEmpty())
+            r.checkLines << QStringLiteral("Замечаний нет.");
+    }
     return r;
 }
 

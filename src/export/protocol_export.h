@@ -92,10 +92,18 @@ struct SheetCell {
     QString format;    ///< number format of a number ("0.00"); empty: general
 };
 
+/// A chart of litres (column A) against level code (column B) over the rows
+/// of the points, on a sheet of its own after the table's sheet.
+struct SheetChart {
+    int firstRow = 2, lastRow = 1; ///< 1-based; none when lastRow < firstRow + 1
+    QString sheetName, title, levelTitle, litresTitle;
+};
+
 struct SheetContent {
     std::vector<SheetCell> cells;
     /// Column widths of A … H.
     std::vector<double> widths;
+    SheetChart chart;
 };
 
 /// What the spreadsheet takes from the window when the protocol lacks a key:
@@ -124,6 +132,11 @@ struct ReportContent {
     std::vector<QStringList> rows; ///< number, litres (shortest form), level code
     QStringList jobLines;          ///< the six lines after the table
     QString signatures;
+    /// The PDF's second page: the calibration curve of the user points (level
+    /// code, litres; the table's order) and the table check's result, one
+    /// line per finding ("Замечаний нет." when none); no page without points.
+    std::vector<std::pair<double, double>> curve;
+    QStringList checkLines;
 };
 
 /// The one-page report (Russian texts whatever the interface language).

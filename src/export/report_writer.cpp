@@ -6,11 +6,15 @@
 
 #include "export/replace_file.h"
 
+#include "common/numfmt.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QFontMetricsF>
 #include <QPainter>
+#include <QPolygonF>
 #include <QPrinter>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -203,12 +207,117 @@ void drawGrid(QPainter &p, const ReportGrid &g, double pageHeight, int page, con
     }
 }
 
+// Tick marks for an axis from lo to hi: a round step of 1, 2 or 5 times a
+// power of ten giving about five intervals, and the ticks on it within the range.
+std::vector<double> ticks(double lo, double hi)
+{
+    const double span = hi - lo;
+    if (!(span > 0) || !std::isfinite(span))
+        return {lo};
+    const double raw = span / 5;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = power;
+    for (double m : {1.0, 2.0, 5.0, 10.0})
+        if (m * power >= raw) {
+            step = m * power;
+            break;
+        }
+    std::vector<double> out;
+    for (double t = std::ceil(lo / step) * step; t <= hi + step * 1e-9; t += step)
+        out.push_back(std::abs(t) < step * 1e-9 ? 0 : t);
+    return out;
+}
+
+QFont reportFont(double pt)
+{
+    QFont f;
+    f.setFamilies(reportFamilies());
+    // In the layout's 96-dpi pixels, which the painter scales to the printer's.
+    f.setPixelSize(qRound(pt * 96 / 72));
+    return f;
+}
+
+// The curve page: the litres of the user points against their level codes,
+// drawn as straight lines between them (as a tracker reads the table), and the
+// table check's result below.
+void drawCurvePage(QPainter &p, const ReportContent &c, const QSizeF &page)
+{
+    const NumberFormat nf(QLatin1Char(','));
+    p.setPen(Qt::black);
+    p.setFont(reportFont(15));
+    const QRectF titleRect(0, 0, page.width(), 40);
+    p.drawText(titleRect, Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("Тарировочная кривая"));
+
+    double nLo = c.curve.front().first, nHi = nLo, lLo = c.curve.front().second, lHi = lLo;
+    for (const auto &pt : c.curve) {
+        nLo = std::min(nLo, pt.first);
+        nHi = std::max(nHi, pt.first);
+        lLo = std::min(lLo, pt.second);
+        lHi = std::max(lHi, pt.second);
+    }
+    lLo = std::min(lLo, 0.0);
+    if (nHi <= nLo)
+        nHi = nLo + 1;
+    if (lHi <= lLo)
+        lHi = lLo + 1;
+    const QRectF plot(80, 60, page.width() - 100, page.height() * 0.5);
+    const auto x = [&](double n) { return plot.left() + (n - nLo) / (nHi - nLo) * plot.width(); };
+    const auto y = [&](double l) { return plot.bottom() - (l - lLo) / (lHi - lLo) * plot.height(); };
+
+    p.setFont(reportFont(10));
+    const QFontMetricsF fm(p.font());
+    const QPen grid(QColor(200, 200, 200), 0);
+    for (double t : ticks(nLo, nHi)) {
+        p.setPen(grid);
+        p.drawLine(QPointF(x(t), plot.top()), QPointF(x(t), plot.bottom()));
+        p.setPen(Qt::black);
+        p.drawText(QRectF(x(t) - 40, plot.bottom() + 4, 80, fm.height()), Qt::AlignHCenter,
+                   nf.general(t));
+    }
+    for (double t : ticks(lLo, lHi)) {
+        p.setPen(grid);
+        p.drawLine(QPointF(plot.left(), y(t)), QPointF(plot.right(), y(t)));
+        p.setPen(Qt::black);
+        p.drawText(QRectF(0, y(t) - fm.height() / 2, plot.left() - 6, fm.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, nf.general(t));
+    }
+    p.setPen(QPen(Qt::black, 0));
+    p.drawRect(plot);
+    p.setFont(reportFont(12));
+    p.drawText(QRectF(plot.left(), plot.bottom() + 4 + fm.height(), plot.width(), 24),
+               Qt::AlignHCenter, QStringLiteral("Код уровня, N"));
+    p.save();
+    p.translate(14, plot.center().y());
+    p.rotate(-90);
+    p.drawText(QRectF(-plot.height() / 2, -10, plot.height(), 24), Qt::AlignHCenter,
+               QStringLiteral("Объём, л"));
+    p.restore();
+
+    QPolygonF line;
+    for (const auto &pt : c.curve)
+        line << QPointF(x(pt.first), y(pt.second));
+    p.setPen(QPen(QColor(180, 0, 0), 2));
+    p.drawPolyline(line);
+    p.setBrush(QColor(180, 0, 0));
+    p.setPen(Qt::NoPen);
+    for (const QPointF &pt : line)
+        p.drawRect(QRectF(pt.x() - 3, pt.y() - 3, 6, 6));
+
+    p.setPen(Qt::black);
+    p.setBrush(Qt::NoBrush);
+    p.setFont(reportFont(12));
+    const double top = plot.bottom() + 30 + 2 * fm.height();
+    const QString text = QStringLiteral("Проверка таблицы:\n") + c.checkLines.join(QLatin1Char('\n'));
+    p.drawText(QRectF(0, top, page.width(), page.height() - top),
+               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+}
+
 // Prints the report laid out for pages of the document's page size as
 // QTextDocument::print() prints a document with a page size of its own (the
 // page's printable area, nothing added), each page scaled from the layout's
 // pixels to the printer's, and draws the table's lines over each page.
 bool printPages(const QTextDocument &doc, QPrinter &printer, const ReportGrid &grid,
-                const QBrush &lines)
+                const QBrush &lines, const ReportContent &content)
 {
     QPainter p;
     if (!p.begin(&printer))
@@ -231,6 +340,11 @@ bool printPages(const QTextDocument &doc, QPrinter &printer, const ReportGrid &g
         layout->draw(&p, ctx);
         drawGrid(p, grid, page.height(), i, lines);
         p.restore();
+    }
+    if (content.curve.size() >= 2) {
+        if (!printer.newPage())
+            return false;
+        drawCurvePage(p, content, page);
     }
     return p.end();
 }
@@ -266,7 +380,8 @@ QString writeReport(const ReportContent &content, const QString &path, PdfGrid g
             // for a thousand rows, to lay out and again to draw. This table
             // has no lines; they are drawn where Qt draws them.
             QTextTable *table = buildReportDocument(content, doc, ReportLayout::Pdf);
-            ok = printPages(doc, printer, reportGrid(doc, table), table->format().borderBrush());
+            ok = printPages(doc, printer, reportGrid(doc, table), table->format().borderBrush(),
+                            content);
         } else {
             buildReportDocument(content, doc, ReportLayout::PdfBordered);
             doc.print(&printer);

@@ -4,7 +4,8 @@
 
 #pragma once
 // The calibration report as a document: written as OpenDocument text (.odt)
-// through Qt's document writer and as PDF on A4 pages; and the printout of a
+// through Qt's document writer and as PDF on A4 pages, the table's pages and
+// then a page with the calibration curve and the table check; and the printout of a
 // window image at its physical size. PDF and printing need a QGuiApplication.
 
 #include "export/protocol_export.h"
@@ -34,7 +35,8 @@ QTextTable *buildReportDocument(const ReportContent &content, QTextDocument &doc
 
 /// Who draws the lines of the PDF's table: the report writer, over the table
 /// without lines (ReportLayout::Pdf), or Qt's document painter, over the
-/// bordered table, about three times slower. Both give the same pages.
+/// bordered table, about three times slower. Both give the same table pages;
+/// the curve page after them (ReportContent::curve) comes with the first.
 enum class PdfGrid { Drawn, Qt };
 
 /// Writes the report; the extension of `path` chooses the form (".odt" or

@@ -68,6 +68,32 @@ QString writeXlsx(const SheetContent &content, const QString &path)
         }
         check(e, QStringLiteral("row %1, column %2").arg(cell.row).arg(cell.col));
     }
+    // The chart sheet: a scatter with lines of the points' litres over their
+    // level codes, read from the first sheet, so it follows any edit there.
+    const SheetChart &c = content.chart;
+    if (ws && failed == LXW_NO_ERROR && c.lastRow > c.firstRow) {
+        lxw_chartsheet *sheet = workbook_add_chartsheet(wb, c.sheetName.toUtf8().constData());
+        lxw_chart *chart = workbook_add_chart(wb, LXW_CHART_SCATTER_STRAIGHT_WITH_MARKERS);
+        if (!sheet || !chart) {
+            check(LXW_ERROR_MEMORY_MALLOC_FAILED, QStringLiteral("the chart"));
+        } else {
+            const QByteArray levels =
+                QStringLiteral("=Sheet1!$B$%1:$B$%2").arg(c.firstRow).arg(c.lastRow).toUtf8();
+            const QByteArray litres =
+                QStringLiteral("=Sheet1!$A$%1:$A$%2").arg(c.firstRow).arg(c.lastRow).toUtf8();
+            lxw_chart_series *series =
+                chart_add_series(chart, levels.constData(), litres.constData());
+            if (series)
+                chart_series_set_name(series, c.litresTitle.toUtf8().constData());
+            chart_title_set_name(chart, c.title.toUtf8().constData());
+            chart_axis_set_name(chart->x_axis, c.levelTitle.toUtf8().constData());
+            chart_axis_set_name(chart->y_axis, c.litresTitle.toUtf8().constData());
+            chart_legend_set_position(chart, LXW_CHART_LEGEND_NONE);
+            // Rows of auto-saved points left out leave gaps; the line runs on.
+            chart_show_blanks_as(chart, LXW_CHART_BLANKS_AS_CONNECTED);
+            check(chartsheet_set_chart(sheet, chart), QStringLiteral("the chart"));
+        }
+    }
     const lxw_error closed = workbook_close(wb);
     if (failed == LXW_NO_ERROR && closed != LXW_NO_ERROR)
         failed = closed;

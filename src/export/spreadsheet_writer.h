@@ -3,7 +3,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-// Writes a spreadsheet's cells as an .xlsx workbook (one sheet), crash-safely:
+// Writes a spreadsheet's cells as an .xlsx workbook (the table's sheet, and a
+// chart sheet of its points), crash-safely:
 // the workbook is written beside the target under a temporary name and then
 // renamed over it, so a failure never leaves half a file under the name.
 

@@ -13,9 +13,11 @@
 
 #include "common/dialogs.h"
 #include "common/lang_ids.h"
+#include "common/numfmt.h"
 #include "export/protocol_export.h"
 #include "export/report_writer.h"
 #include "export/spreadsheet_writer.h"
+#include "export/table_thinning.h"
 #include "shell/AvtoSave_U.h"
 #include "tank/ini_file.h"
 
@@ -128,6 +130,31 @@ void TForm1::txt1Click()
     ExportData data;
     if (!readOpenProtocol(ExportDocument::Telematics, data))
         return;
+    // Many trackers take only 10 to 50 table points: the table may be thinned
+    // to what the tracker takes, the largest litre difference that costs told.
+    std::optional<TableThinning::Summary> thinned;
+    if (telematicsPoints(data).size() > 2) {
+        const std::optional<QString> answer = m_dialogs->inputText(
+            QStringLiteral("TARNET"),
+            ru ? QStringLiteral("Сколько точек таблицы принимает трекер?\rПусто: все точки; "
+                                "число: не больше стольких точек; число и «л» (1,5 л): "
+                                "наименьшее число точек в пределах стольких литров.")
+               : QStringLiteral("How many table points does the tracker take?\rEmpty: every "
+                                "point; a number: at most that many; a number and \"l\" (1,5 "
+                                "l): the fewest points within that many litres."),
+            QString());
+        if (!answer)
+            return;
+        const std::optional<TableThinning::Request> request = TableThinning::parseRequest(*answer);
+        if (!request) {
+            m_dialogs->message(ru ? QStringLiteral("Не понятно, сколько точек: %1").arg(*answer)
+                                  : QStringLiteral("Not a number of points: %1").arg(*answer),
+                               MsgIcon::Error);
+            return;
+        }
+        if (request->maxPoints || request->maxLitres)
+            thinned = TableThinning::thinTelematics(data, request->maxPoints, request->maxLitres);
+    }
     TForm7 *s = m_windows.settings;
     const QString text = wlpContent(data, s ? s->prefixText() : QString(),
                                     s ? s->sufixText() : QString(), s && s->forTarnet());
@@ -140,6 +167,19 @@ void TForm1::txt1Click()
     if (const QString note = leftOutNote(unconvertibleUserPoints(data), m_state.Lang);
         !note.isEmpty())
         m_dialogs->message(note, MsgIcon::Warning);
+    if (thinned && !thinned->tooMany) {
+        const NumberFormat nf(QLatin1Char(','));
+        const QString share =
+            thinned->top > 0 ? nf.fixed(thinned->largest / thinned->top * 100, 2) : QStringLiteral("0");
+        m_dialogs->show(
+            (ru ? QStringLiteral("Записано точек: %1 из %2; наибольшее расхождение %3 л (%4 % "
+                                 "от верха таблицы).")
+                : QStringLiteral("%1 of %2 points written; largest difference %3 l (%4 % of the "
+                                 "table's top)."))
+                .arg(thinned->kept)
+                .arg(thinned->of)
+                .arg(nf.fixed(thinned->largest, 2), share));
+    }
 }
 
 void TForm1::N20Click()

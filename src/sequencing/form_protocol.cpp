@@ -281,6 +281,8 @@ void TForm1::BitBtn4Click()
     scale.permixFuel = ui->mePermix->displayText();
     scale.versionH = m_state.sensor.SensorParam.Version_H;
     scale.versionL = m_state.sensor.SensorParam.Version_L;
+    scale.resolutionBits = m_state.sensor.SensorParam.DigitData.trimmed().toInt();
+    scale.fullScaleMode = m_state.sensor.SensorExt.ModeFSM;
     const ProtocolStatus st =
         ProtocolFile(m_state.CurrentProtocolFile, m_state.Lang)
             .writeGeneralData(generalDataValues(job, scale), true, &m_state.ProtocolData);

@@ -948,12 +948,14 @@ void TForm5::showTableCheck()
     m_marksStale = false;
     m_checkedLang = m_lang;
 
+    // Only findings that call for a repeat mark their point; a warning (a
+    // step at the table's end off the trend) is told in the line alone.
     QHash<int, QString> textOf; // stored index -> its findings, one per line
     QStringList all;
     for (const TableCheck::Finding &f : m_findings) {
         const QString line = TableCheck::text(f, draining, limits, m_lang);
         all << line;
-        if (f.index >= 0)
+        if (f.index >= 0 && f.fault())
             textOf[f.index] += (textOf.contains(f.index) ? QStringLiteral("\n") : QString()) + line;
     }
 

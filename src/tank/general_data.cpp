@@ -35,7 +35,7 @@ QString unencodableInJob(const JobData &j, const QStringList &more)
 
 std::vector<UserOptionValue> generalDataValues(const JobData &j, const ScaleData &s)
 {
-    return {V::encoded("CompanyName", j.CompanyName),
+    std::vector<UserOptionValue> v{V::encoded("CompanyName", j.CompanyName),
             V::encoded("Firma", j.Firma),
             V::encoded("ProizvMashine", j.ProizvMashine),
             V::encoded("TypeMashine", j.TypeMashine),
@@ -55,6 +55,12 @@ std::vector<UserOptionValue> generalDataValues(const JobData &j, const ScaleData
             V::integer("UpDown3", j.UpDown6),
             V::encoded("NameUser", j.NameUser),
             V::encoded("NambePlomb", j.NambePlomb)};
+    if (s.resolutionBits == 10 || s.resolutionBits == 12 || s.resolutionBits == 14 ||
+        s.resolutionBits == 16) {
+        v.push_back(V::integer("DigitData", s.resolutionBits));
+        v.push_back(V::integer("ModeFSM", s.fullScaleMode ? 1 : 0));
+    }
+    return v;
 }
 
 std::vector<UserOptionValue> calibrationStartValues(const JobData &j, const SensorData &s,

@@ -32,14 +32,19 @@ void fillNotDefined(JobData &job);
 /// cannot hold (each once); empty when everything can be stored.
 QString unencodableInJob(const JobData &job, const QStringList &more = {});
 
-/// What "Далее" stores besides the job: the scale page and the firmware.
+/// What "Далее" stores besides the job: the scale page, the firmware, and the
+/// level code's resolution and full-scale mode (the sensor's level range, which
+/// the table check of a stored protocol takes).
 struct ScaleData {
     int seUpVal = 0, seDownVal = 0, seFSMOffset = 0, seFSMScale = 0;
     QString typeProbe, zeroProbeLength, permixFuel;
     int versionH = 0, versionL = 0;
+    int resolutionBits = 0; ///< 10, 12, 14 or 16; 0: not known (no sensor read)
+    bool fullScaleMode = false;
 };
 
-/// The [User_Option] keys of "Далее", in their order.
+/// The [User_Option] keys of "Далее", in their order; "DigitData" (bits) and
+/// "ModeFSM" (0 or 1) last, and only with a known resolution.
 std::vector<UserOptionValue> generalDataValues(const JobData &job, const ScaleData &scale);
 
 /// What the calibration start takes from the calibration and information pages.

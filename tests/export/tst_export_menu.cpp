@@ -157,6 +157,46 @@ private Q_SLOTS:
         QVERIFY(f.size() > 0);
     }
 
+    // A table longer than the tracker takes: thinned to the points asked for,
+    // the first and last kept, with the largest difference told; an answer
+    // that is no number of points writes nothing.
+    void telematicsTableThinned()
+    {
+        begin();
+        QByteArray protocol = QByteArray(kProtocol).replace("Stop_Point=2", "Stop_Point=6");
+        // 2300 .. 3900 at 24, 36, 42, 45, 46 litres: the top of a lying tank.
+        const int n[] = {2700, 3100, 3500, 3900};
+        const char *l[] = {"0036,00", "0042,00", "0045,00", "0046,00"};
+        for (int i = 0; i < 4; ++i)
+            protocol += QStringLiteral("Time%1=%2\r\nFilterN%1=%3\r\nliter%1=%4\r\n"
+                                       "Status_Save%1=User Save\r\n")
+                            .arg(i + 3)
+                            .arg(i + 4)
+                            .arg(n[i])
+                            .arg(QLatin1String(l[i]))
+                            .toLatin1();
+        QFile p(m_path);
+        QVERIFY(p.open(QIODevice::WriteOnly) && p.write(protocol) == protocol.size());
+        p.close();
+        const QString out = m_h->dir.filePath(QStringLiteral("three.wlp"));
+        m_h->dialogs.answerFile(out);
+        m_h->dialogs.answerInput(QStringLiteral("3"));
+        ui()->txt1->trigger();
+        QFile w(out);
+        QVERIFY(w.open(QIODevice::ReadOnly));
+        // The best three: the middle one where the curve bends most.
+        QVERIFY2(w.readAll().contains("\"d\":\"|1.500:12:3.100:42:3.900:46\""), qPrintable(out));
+        QCOMPARE(m_h->dialogs.lastMessage(),
+                 QStringLiteral("3 of 6 points written; largest difference 3,25 l (7,07 % of "
+                                "the table's top)."));
+
+        m_h->dialogs.answerFile(m_h->dir.filePath(QStringLiteral("none.wlp")));
+        m_h->dialogs.answerInput(QStringLiteral("one"));
+        ui()->txt1->trigger();
+        QCOMPARE(m_h->dialogs.lastMessage(), QStringLiteral("Not a number of points: one"));
+        QVERIFY(!QFile::exists(m_h->dir.filePath(QStringLiteral("none.wlp"))));
+    }
+
     // A user point whose litres do not convert stays out of the report and
     // the table, and the window says so.
     void pointsLeftOut()

@@ -388,6 +388,53 @@ private Q_SLOTS:
         QVERIFY(!writeXlsx({}, dir.filePath(QStringLiteral("no/such/dir/x.xlsx"))).isEmpty());
     }
 
+    // The chart sheet after the table's sheet: a scatter with lines of the
+    // litres in column A over the level codes in column B of the points'
+    // rows, titled in the interface language; the table's sheet is the same
+    // as without it.
+    void xlsxChartSheet_data()
+    {
+        QTest::addColumn<int>("lang");
+        QTest::addColumn<bool>("autosave");
+        QTest::addColumn<QString>("sheetName");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("lastRow");
+        QTest::newRow("English, user points") << 0 << false << "Chart" << "Calibration curve" << 4;
+        QTest::newRow("Russian, every point") << 1 << true << "График" << "Тарировочная кривая" << 19;
+    }
+    void xlsxChartSheet()
+    {
+        QFETCH(int, lang);
+        QFETCH(bool, autosave);
+        QFETCH(QString, sheetName);
+        QFETCH(QString, title);
+        QFETCH(int, lastRow);
+        QTemporaryDir dir;
+        const QString path = write(dir, protocol(kSpread));
+        SheetContent content = spreadsheetContent(read(path), autosave, {}, lang);
+        const QString out = dir.filePath(QStringLiteral("chart.xlsx"));
+        QVERIFY(writeXlsx(content, out).isEmpty());
+        const QString workbook = QString::fromUtf8(unzip(out, QStringLiteral("xl/workbook.xml")));
+        const int table = int(workbook.indexOf(QStringLiteral("<sheet name=\"Sheet1\"")));
+        const int chartSheet = int(workbook.indexOf(QStringLiteral("<sheet name=\"%1\"").arg(sheetName)));
+        QVERIFY2(table >= 0 && chartSheet > table, qPrintable(workbook));
+        const QString chart = QString::fromUtf8(unzip(out, QStringLiteral("xl/charts/chart1.xml")));
+        QVERIFY2(chart.contains(QLatin1String("<c:scatterChart>")), qPrintable(chart));
+        QVERIFY(chart.contains(QStringLiteral("<c:xVal><c:numRef><c:f>Sheet1!$B$2:$B$%1</c:f>")
+                                   .arg(lastRow)));
+        QVERIFY(chart.contains(QStringLiteral("<c:yVal><c:numRef><c:f>Sheet1!$A$2:$A$%1</c:f>")
+                                   .arg(lastRow)));
+        QVERIFY(chart.contains(title));
+        QVERIFY(!unzip(out, QStringLiteral("xl/chartsheets/sheet1.xml")).isEmpty());
+
+        content.chart.lastRow = 0;
+        const QString plain = dir.filePath(QStringLiteral("plain.xlsx"));
+        QVERIFY(writeXlsx(content, plain).isEmpty());
+        QCOMPARE(unzip(out, QStringLiteral("xl/worksheets/sheet1.xml")),
+                 unzip(plain, QStringLiteral("xl/worksheets/sheet1.xml")));
+        QVERIFY(unzip(plain, QStringLiteral("xl/charts/chart1.xml")).isEmpty());
+    }
+
     // User points numbered 1..3 with the litres in the shortest form; a
     // point whose litres do not convert is left out.
     void reportContents()
@@ -431,8 +478,12 @@ private Q_SLOTS:
         body << r.jobLines << QString() << QString() << r.signatures;
         QCOMPARE(odtBody(xml), body);
 
+        // The report's own page first, as it is without the curve page.
+        ReportContent tableOnly = r;
+        tableOnly.curve.clear();
+        tableOnly.checkLines.clear();
         const QString pdf = dir.filePath(QStringLiteral("tank.pdf"));
-        QVERIFY(writeReport(r, pdf).isEmpty());
+        QVERIFY(writeReport(tableOnly, pdf).isEmpty());
         QFile f(pdf);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
@@ -468,6 +519,30 @@ private Q_SLOTS:
         const double mm = 72 / 25.4;
         QVERIFY2(left >= 20 * mm - 1 && left < 20 * mm + 6, qPrintable(QString::number(left)));
         QVERIFY2(top >= 15 * mm - 1 && top < 15 * mm + 6, qPrintable(QString::number(top)));
+
+        // With the curve page: the first page pixel for pixel the same, then
+        // the curve of the three points and the table check's word on it.
+        QCOMPARE(r.curve, (std::vector<std::pair<double, double>>{{100, 0}, {300, 12.5}, {500, 100}}));
+        QCOMPARE(r.checkLines,
+                 QStringList{QStringLiteral("Предупреждение: Самый высокий код уровня таблицы 500 "
+                                            "на 51 % диапазона датчика (0..1023) ниже его верха: "
+                                            "литры выше него не определить")});
+        const QString both = dir.filePath(QStringLiteral("both.pdf"));
+        QVERIFY(writeReport(r, both).isEmpty());
+        const QStringList one = pdfPages(pdf, dir.filePath(QStringLiteral("one")));
+        const QStringList two = pdfPages(both, dir.filePath(QStringLiteral("two")));
+        QCOMPARE(one.size(), 1);
+        QCOMPARE(two.size(), 2);
+        QFile a(one[0]), b(two[0]);
+        QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        QVERIFY(a.readAll() == b.readAll());
+        const QStringList second = pdfLines(both).mid(lines.size());
+        QCOMPARE(second.value(0), QStringLiteral("Тарировочная кривая"));
+        QVERIFY2(second.contains(QStringLiteral("Проверка таблицы:")), qPrintable(second.join('\n')));
+        QVERIFY2(second.join(' ').contains(QStringLiteral("литры выше него не определить")),
+                 qPrintable(second.join('\n')));
+        QVERIFY2(second.join(' ').contains(QStringLiteral("Код уровня, N")),
+                 qPrintable(second.join('\n')));
     }
 
     // The PDF's table lines are drawn by the writer over a table laid out
@@ -495,6 +570,7 @@ private Q_SLOTS:
                               two && i == rows ? QStringLiteral("4095 4095 4095 4095 4095 4095")
                                                : QString::number(i * 10)});
         }
+        r.curve.clear(); // the table's pages alone, as both painters draw them
         const QString drawn = dir.filePath(QStringLiteral("drawn.pdf"));
         const QString byQt = dir.filePath(QStringLiteral("qt.pdf"));
         QVERIFY(writeReport(r, drawn).isEmpty());

@@ -10,6 +10,7 @@
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "shell/settings_store.h"
 #include "support/program_harness.h"
+#include "support/tool_process.h"
 #include "tank/Diagram_Tarirovca_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
@@ -22,6 +23,8 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
+
+#include <algorithm>
 
 class TstTableCheckWindow : public QObject {
     Q_OBJECT
@@ -104,6 +107,20 @@ private Q_SLOTS:
             QCOMPARE(list->item(row, 0)->background().style() != Qt::NoBrush, isMarked);
             QCOMPARE(list->item(row, 1)->toolTip().isEmpty(), !isMarked);
         }
+
+        // kvtool check on the protocol just recorded finds the same point,
+        // as a finding that calls for a repeat (status 1).
+        const ToolRun check = runTool(QStringLiteral(KV_KVTOOL), {QStringLiteral("check"), path});
+        QCOMPARE(check.exitCode, 1);
+        const QStringList lines = check.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QVERIFY2(lines.value(0).startsWith(QStringLiteral("5 user points, filling, range 0..")) &&
+                     lines.value(0).contains(QStringLiteral(": 1 finding")),
+                 qPrintable(check.out));
+        const QString finding =
+            QStringLiteral("Point # %1: the step from point # %2 gives").arg(marked).arg(m[2].index);
+        QVERIFY2(std::any_of(lines.begin(), lines.end(),
+                             [&](const QString &l) { return l.startsWith(finding); }),
+                 qPrintable(check.out));
 
         // The language pass follows: the line is told again in the other language.
         const QString before = line->text();
