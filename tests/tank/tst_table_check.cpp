@@ -430,6 +430,24 @@ private Q_SLOTS:
         QCOMPARE(r.exitCode, status);
     }
 
+    // The README's examples: a lying cylinder poured twice at point 8, and
+    // the same calibration without the slip.
+    void readmeExamples()
+    {
+        ToolRun r = runTool(QStringLiteral(KV_KVTOOL),
+                            {QStringLiteral("check"),
+                             QStringLiteral(KV_EXAMPLES "/lying-cylinder.kvi")});
+        QCOMPARE(r.out, QStringLiteral("21 user points, filling, range 0..4095: 1 finding\n"
+                                       "Point # 8: the step from point # 7 gives 19,3 codes per "
+                                       "litre where the steps around give 10,0: poured twice, "
+                                       "missed, or the sensor had not settled?\n"));
+        QCOMPARE(r.exitCode, 1);
+        r = runTool(QStringLiteral(KV_KVTOOL),
+                    {QStringLiteral("check"), QStringLiteral(KV_EXAMPLES "/lying-cylinder-sound.kvi")});
+        QCOMPARE(r.out, QStringLiteral("21 user points, filling, range 0..4095: no findings\n"));
+        QCOMPARE(r.exitCode, 0);
+    }
+
     void kvtoolCheckCannotRead_data()
     {
         QTest::addColumn<QByteArray>("bytes");
