@@ -256,7 +256,7 @@ def describe(m, text):
     b = len(text) if b < 0 else b
     before = text[a:b].strip()
     after = (text[a:m["start"]] + m["new"] + text[m["end"]:b]).strip()
-    return "%s:%d:%d  %s  =>  %s" % (m["file"], m["line"], m["col"], before, after)
+    return "%s  %s  =>  %s" % (spec_of(m), before, after)
 
 
 def spec_of(m):
@@ -477,7 +477,11 @@ def main():
     else:
         wanted = sorted(tests)
     print("mutate: running %d tests on the unchanged tree" % len(wanted), flush=True)
+    began = time.monotonic()
     base = runner.run_tests(wanted, tests, {})
+    slowest = sorted(base.items(), key=lambda kv: -kv[1][3])[:5]
+    print("mutate: %.0f s; slowest: %s" % (time.monotonic() - began, ", ".join(
+        "%s %.0f s" % (n, r[3]) for n, r in slowest)), flush=True)
     broken = sorted(n for n, r in base.items() if r[0] != "passed")
     for n in broken:
         print("mutate: %s fails without a fault (%s); left out of the run" % (n, base[n][0]))
