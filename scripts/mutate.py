@@ -44,7 +44,9 @@ DEFAULT_FILES = [
 ]
 
 # The tests that exercise each file, run first for a fault in it. In the
-# "room" mode they are the only tests run.
+# "room" mode they are the only tests run. The kill test (tst_protocol_kill,
+# a minute of SIGKILLs) is left to the rest of the suite: the container, file
+# and recording tests see the same faults in seconds.
 ROOM_TESTS = {
     "src/link/frame.cpp": "tst_frame_link tst_frame_log tst_virtual_sensor tst_virtual_port "
                           "tst_dispatcher tst_comport",
@@ -53,14 +55,14 @@ ROOM_TESTS = {
     "src/link/frame_log.cpp": "tst_frame_log tst_frame_link tst_kvtool_link",
     "src/sensor/decode.cpp": "tst_identity_decode tst_live_decode tst_extended_decode "
                              "tst_dispatcher tst_port_search tst_live_view tst_wizard",
-    "src/tank/ini_file.cpp": "tst_ini_file tst_protocol_file tst_bad_files tst_protocol_kill "
+    "src/tank/ini_file.cpp": "tst_ini_file tst_protocol_file tst_bad_files "
                              "tst_kvtool_protocol tst_exports",
     "src/tank/protocol_file.cpp": "tst_protocol_file tst_ini_file tst_bad_files "
-                                  "tst_protocol_kill tst_kvtool_protocol tst_exports "
+                                  "tst_kvtool_protocol tst_exports "
                                   "tst_calibration_window",
     "src/tank/protocol_codec.cpp": "tst_protocol_codec tst_protocol_file tst_protocol_window "
                                    "tst_general_data",
-    "src/tank/recording.cpp": "tst_recording tst_calibration_window tst_protocol_kill tst_soak",
+    "src/tank/recording.cpp": "tst_recording tst_calibration_window tst_soak",
     "src/tank/litres.cpp": "tst_litres tst_live_view tst_exports",
     "src/tank/table_check.cpp": "tst_table_check tst_table_check_window",
     "src/export/protocol_export.cpp": "tst_exports tst_export_menu tst_kvtool_table",
@@ -403,6 +405,12 @@ def main():
     ap.add_argument("--only", action="append", default=[], metavar="FILE:LINE:COL:NEW",
                     help="run just this fault (as the run prints it); may be repeated")
     ap.add_argument("--list", action="store_true", help="print the faults, run nothing")
+    ap.add_argument("--resume", action="store_true",
+                    help="go on with a stopped run (the same N, seed and files): the faults "
+                         "with a verdict in results.tsv are not run again")
+    ap.add_argument("--recheck", action="store_true",
+                    help="run again the faults the last run did not notice; the summary "
+                         "covers the whole last run")
     args = ap.parse_args()
 
     work = os.path.abspath(os.environ.get("KV_MUTATE_DIR", os.path.join(ROOT, "build-mutate")))
@@ -410,6 +418,25 @@ def main():
     build = os.path.join(work, "build")
     logs = os.path.join(work, "logs")
     patterns = args.files or DEFAULT_FILES
+
+    kept = []  # the last run's verdicts that are kept: (verdict, spec, label, tests)
+    rows = []
+    if args.recheck or args.resume:
+        try:
+            with open(os.path.join(work, "results.tsv"), encoding="utf-8") as f:
+                rows = [ln.rstrip("\n").split("\t") for ln in f if ln.strip()]
+        except OSError:
+            sys.exit("mutate: no earlier run in %s to go on with" % work)
+    if args.resume:
+        kept = rows
+    if args.recheck:
+        args.only += [r[1] for r in rows if r[0] == "unnoticed"]
+        kept = [r for r in rows if r[0] != "unnoticed"]
+        if not args.only:
+            print("mutate: the last run noticed every fault; nothing to recheck")
+            return 0
+    if args.only and not args.files:
+        patterns = sorted({spec.split(":")[0] for spec in args.only})
 
     files = sorted({os.path.relpath(os.path.join(base, f), ROOT)
                     for base, _d, fs in os.walk(os.path.join(ROOT, "src")) for f in fs
@@ -505,10 +532,24 @@ def main():
 
     results = []
     counts = {"noticed": 0, "unnoticed": 0, "same": 0, "nobuild": 0}
+    # The verdicts go to results.tsv as they come, so a stopped run keeps them.
+    record = open(os.path.join(work, "results.tsv"), "w", encoding="utf-8")
+    for row in kept:
+        record.write("\t".join(row) + "\n")
+        counts[row[0]] += 1
+    done = sum(1 for row in kept if row[0] != "nobuild")
+    record.flush()
+
+    def note(m, verdict, failed):
+        results.append((m, verdict, failed))
+        counts[verdict] += 1
+        record.write("%s\t%s\t%s\t%s\n" % (verdict, spec_of(m), describe(m, texts[m["file"]]),
+                                           " ".join(failed)))
+        record.flush()
     total = len(chosen)
     began = time.monotonic()
-    queue = list(chosen)
-    done = 0
+    decided = {row[1] for row in kept}
+    queue = [m for m in chosen if spec_of(m) not in decided]
     try:
         while queue:
             m = queue.pop(0)
@@ -522,19 +563,21 @@ def main():
             if not ok:
                 counts["nobuild"] += 1
                 restore()
-                spare = reserve.get(rel)
+                record.write("nobuild\t%s\t%s\t\n" % (spec_of(m), label))
+                record.flush()
+                spare = [c for c in reserve.get(rel, []) if spec_of(c) not in decided]
                 if spare:
-                    queue.insert(0, spare.pop(0))
+                    reserve[rel].remove(spare[0])
+                    queue.insert(0, spare[0])
                 print("[ ---- ] does not build, replaced: %s" % label, flush=True)
                 continue
             done += 1
             head = "[%3d/%d]" % (done, total)
             obj = object_of(build, rel)
             if obj and originals.get(rel) and digest(obj) == originals[rel]:
-                counts["same"] += 1
-                verdict = "same object code (changes nothing)"
-                print("%s %s\n         %s" % (head, label, verdict), flush=True)
-                results.append((m, "same", []))
+                print("%s %s\n         same object code (changes nothing)" % (head, label),
+                      flush=True)
+                note(m, "same", [])
                 restore()
                 continue
             first = [t for t in room_tests(rel, tests) if t in usable]
@@ -545,7 +588,6 @@ def main():
                 res.update(runner.run_tests(rest, tests, timeouts))
                 failed = sorted(n for n, r in res.items() if r[0] != "passed")
             if failed:
-                counts["noticed"] += 1
                 why = []
                 for n in failed:
                     verdict, fails, output, _s = res[n]
@@ -555,12 +597,11 @@ def main():
                         f.write(label + "\n\n" + output[-20000:])
                 print("%s %s\n         noticed by %s" % (head, label, "; ".join(why)),
                       flush=True)
-                results.append((m, "noticed", failed))
+                note(m, "noticed", failed)
             else:
-                counts["unnoticed"] += 1
                 print("%s %s\n         NOT NOTICED (%d tests ran)" % (head, label, len(res)),
                       flush=True)
-                results.append((m, "unnoticed", []))
+                note(m, "unnoticed", [])
             restore()
     except KeyboardInterrupt:
         runner.kill_all()
@@ -571,20 +612,19 @@ def main():
     finally:
         restore()
 
+    record.close()
     run = counts["noticed"] + counts["unnoticed"]
-    with open(os.path.join(work, "results.tsv"), "w") as f:
-        for m, verdict, failed in results:
-            f.write("%s\t%s\t%s\t%s\n" % (verdict, spec_of(m), describe(m, texts[m["file"]]),
-                                          " ".join(failed)))
-    unnoticed = [m for m, v, _ in results if v == "unnoticed"]
+    unnoticed = [row[2] for row in kept if row[0] == "unnoticed"]
+    unnoticed += [describe(m, texts[m["file"]]) for m, v, _ in results if v == "unnoticed"]
     if unnoticed:
         print("\nnot noticed:")
-        for m in unnoticed:
-            print("  " + describe(m, texts[m["file"]]))
+        for label in unnoticed:
+            print("  " + label)
     minutes = (time.monotonic() - began) / 60
-    print("\nmutate: %d faults (seed %d, tests: %s, %.0f min): %d noticed, %d not noticed "
+    print("\nmutate: %d faults (seed %d, tests: %s, %.0f min%s): %d noticed, %d not noticed "
           "(%.1f %% of those run noticed); %d same object code, %d did not build (replaced)"
-          % (len(results), args.seed, args.tests, minutes, counts["noticed"],
+          % (run + counts["same"], args.seed, args.tests, minutes,
+             ", %d rechecked" % len(chosen) if args.recheck else "", counts["noticed"],
              counts["unnoticed"], 100.0 * counts["noticed"] / run if run else 0.0,
              counts["same"], counts["nobuild"]))
     return 0

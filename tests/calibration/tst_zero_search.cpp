@@ -158,8 +158,16 @@ private Q_SLOTS:
         QTest::newRow("185.1: 260") << 185.1 << 5 << false;
         QTest::newRow("275: 260") << 275.0 << 5 << false;
         QTest::newRow("276: 350") << 276.0 << 4 << false;
+        QTest::newRow("365: 350") << 365.0 << 4 << false;
+        QTest::newRow("365.5: 440") << 365.5 << 3 << false;
+        QTest::newRow("455: 440") << 455.0 << 3 << false;
+        QTest::newRow("455.5: 530") << 455.5 << 2 << false;
+        QTest::newRow("545: 530") << 545.0 << 2 << false;
+        QTest::newRow("545.5: 620") << 545.5 << 1 << false;
         QTest::newRow("635: 620") << 635.0 << 1 << false;
+        QTest::newRow("635.5: 710") << 635.5 << 0 << false;
         QTest::newRow("725: 710") << 725.0 << 0 << false;
+        QTest::newRow("725.5: User H") << 725.5 << 6 << true;
         QTest::newRow("726: User H") << 726.0 << 6 << true;
     }
     void proposals()

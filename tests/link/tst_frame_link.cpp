@@ -324,6 +324,36 @@ private Q_SLOTS:
         QCOMPARE(rig.written.size(), 41);
     }
 
+    // A held request waits for the reply's time-out: 100 ms turnaround and the
+    // 16 bytes of READ_SN's request and reply (160 bits) at the line speed,
+    // rounded up to the millisecond; a speed that is not positive keeps 19200.
+    void replyTimeoutFollowsLineSpeed_data()
+    {
+        QTest::addColumn<int>("speed");
+        QTest::addColumn<int>("timeout");
+        QTest::newRow("19200 bit/s, 8.3 ms") << 19200 << 109;
+        QTest::newRow("9600 bit/s, 16.7 ms") << 9600 << 117;
+        QTest::newRow("10000 bit/s, 16 ms whole") << 10000 << 116;
+        QTest::newRow("0 keeps 19200") << 0 << 109;
+        QTest::newRow("-9600 keeps 19200") << -9600 << 109;
+    }
+
+    void replyTimeoutFollowsLineSpeed()
+    {
+        QFETCH(int, speed);
+        QFETCH(int, timeout);
+        SimulatedScheduler clock;
+        Rig rig;
+        rig.link.setScheduler(&clock);
+        rig.link.setLineSpeed(speed);
+        rig.link.WriteComand(5, CommandTable.READ_SN);
+        rig.link.WriteComand(5, CommandTable.DATA_READ);
+        clock.advance(timeout - 1);
+        QCOMPARE(rig.written.size(), 1);
+        clock.advance(1);
+        QCOMPARE(rig.written.size(), 2);
+    }
+
     // Nothing asked of a closed or lost line goes out later; a request that
     // never reached the line, or one the restriction suppresses, keeps
     // nothing waiting.
@@ -331,6 +361,8 @@ private Q_SLOTS:
     {
         // The clock outlives the link, whose destructor cancels its time-out.
         SimulatedScheduler clock;
+        bool otherTaskRan = false; // another part of the program's task, the clock's first
+        clock.schedule(60000, [&] { otherTaskRan = true; });
         Rig rig;
         rig.link.setScheduler(&clock);
         rig.link.WriteComand(5, CommandTable.GET_AXIS_K);
@@ -365,6 +397,13 @@ private Q_SLOTS:
         QCOMPARE(rig.written.size(), 6);
         QCOMPARE(quint8(rig.written.last().at(2)), CommandTable.DATA_READ);
         QCOMPARE(rig.link.ExpectedReplyLength, 9);
+
+        // The link cancels only its own time-outs, never a task of another
+        // part of the program.
+        rig.feed({dataReadReply()});
+        rig.link.ResetLine();
+        clock.advance(60000);
+        QVERIFY(otherTaskRan);
     }
 };
 

@@ -226,6 +226,8 @@ void TestIdentityDecode::modelGroups_data()
                                                << "0" << 49;
     QTest::newRow("182 on fw 8.2 shows note") << 0x82 << 182 << "VG3W" << true << "1"
                                               << "1" << 49;
+    QTest::newRow("178 on fw 5.2 without note") << 0x52 << 178 << "VG3" << true << "1"
+                                                << "-" << 49;
     QTest::newRow("200 outside the table") << 0x82 << 200 << "Error" << true << "1"
                                            << "0" << 49;
 }

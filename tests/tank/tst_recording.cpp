@@ -173,7 +173,9 @@ private Q_SLOTS:
     {
         Rig r(false);
         r.rec.setStartLiterText("0000,00");
+        QVERIFY(r.rec.startValueEnabled());
         r.start("012,50");
+        QVERIFY(!r.rec.startValueEnabled()); // the start value is fixed while recording
         int n = 100;
         for (int i = 0; i < 3; ++i) {
             r.reading(n);
@@ -257,6 +259,7 @@ private Q_SLOTS:
         QCOMPARE(r.dialogs.messages(),
                  QStringList{"Attention!!!\rCalibration step should not be zero. Please set step "
                              "value."});
+        QVERIFY(r.rec.startValueEnabled());
         r.reading(500);
         QCOMPARE(r.rec.RecordTime(), 0);
         QVERIFY(!r.rec.rec(r.at(500)));
@@ -295,6 +298,7 @@ private Q_SLOTS:
         QCOMPARE(r.rec.RecordTime(), 0);
         QVERIFY(r.rec.curve().isEmpty());
         QCOMPARE(r.rec.literText(), QStringLiteral("0000,00"));
+        QVERIFY(r.rec.startValueEnabled());
 
         // No: paused without a reload, nothing written.
         Rig no(false);
@@ -303,6 +307,7 @@ private Q_SLOTS:
         no.dialogs.answer(MsgAnswer::No);
         QVERIFY(!no.rec.stopClicked(true, no.at(5)));
         QCOMPARE(no.rec.mode(), Recording::Mode::Paused);
+        QVERIFY(!no.rec.startValueEnabled()); // keeps its state from the recording
         QVERIFY(!no.bytes().contains("Time0"));
     }
 
@@ -316,6 +321,7 @@ private Q_SLOTS:
         QVERIFY(r.rec.rec(r.at(305))); // 2
         r.rec.pauseClicked(true);
         QCOMPARE(r.rec.mode(), Recording::Mode::Paused);
+        QVERIFY(r.rec.startValueEnabled());
         QCOMPARE(r.rec.rows().size(), 3);
         QCOMPARE(r.rec.markers().size(), 1);
         QCOMPARE(r.rec.PointCounter(), 3);
