@@ -232,6 +232,8 @@ void TestExtendedDecode::extParamModeByte_data()
     QTest::newRow("0x42") << 0x42 << "01000010";
     QTest::newRow("0x9D") << 0x9D << "10111001";
     QTest::newRow("0x20") << 0x20 << "00000100";
+    QTest::newRow("0x01 frequency output alone") << 0x01 << "10000000";
+    QTest::newRow("0x80 network mode alone") << 0x80 << "00000001";
 }
 
 void TestExtendedDecode::extParamModeByte()
@@ -300,6 +302,16 @@ void TestExtendedDecode::outputScaleEditors()
     QVERIFY(e.scaleButtonsDown);
     QCOMPARE(e.sbFullTanckCaption, QString::number(scale));
     QCOMPARE(e.sbZeroTanckCaption, QStringLiteral("0"));
+
+    // The start of the scale at the same code gives the same editors.
+    s.SensorExt.FSMOffset = scale;
+    s.SensorExt.FSMScale = 0;
+    const OutputScaleEditors up = decode::outputScaleEditors(s);
+    QCOMPARE(up.seUpVal, scale);
+    QCOMPARE(up.seUpNCode, nCode);
+    QCOMPARE(up.seUpInterRest, percent);
+    QCOMPARE(up.seUpFreq, freq);
+    QCOMPARE(up.seDownFreq, 500);
 }
 
 void TestExtendedDecode::calcParamPermix_data()
@@ -404,6 +416,8 @@ void TestExtendedDecode::writeFullTanck_data()
 
     QTest::newRow("frequency, full scale, network") << true << true << false << true << 0x83;
     QTest::newRow("error mode only") << false << false << true << false << 0x04;
+    QTest::newRow("full scale only") << false << true << false << false << 0x02;
+    QTest::newRow("network only") << false << false << false << true << 0x80;
     QTest::newRow("all off") << false << false << false << false << 0x00;
 }
 

@@ -44,8 +44,9 @@ bool makeShape(const QString &shape, const QString &path, const QByteArray &good
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;
-    if (shape == "100 MB") // sparse: no disk is filled
-        return f.write(good) == good.size() && f.resize(100LL * 1024 * 1024);
+    if (shape == "100 MB" || shape == "64 MB and 1 byte") // sparse: no disk is filled
+        return f.write(good) == good.size() &&
+               f.resize(shape == "100 MB" ? 100LL * 1024 * 1024 : 64LL * 1024 * 1024 + 1);
     QByteArray bytes = good;
     if (shape == "million keys") {
         bytes += "[Protocol_Date]\r\n";
@@ -73,6 +74,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("refusal"); // empty: the file is read
         QTest::newRow("100 MB") << "100 MB"
                                 << "the file is larger than 64 MB";
+        QTest::newRow("64 MB and 1 byte") << "64 MB and 1 byte"
+                                          << "the file is larger than 64 MB";
         QTest::newRow("folder") << "folder"
                                 << "it is a folder";
         QTest::newRow("named pipe") << "fifo"

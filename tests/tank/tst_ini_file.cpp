@@ -59,6 +59,10 @@ void TestIniFile::writePlacement_data()
     QTest::newRow("new key at end of its section, before the blank line")
         << QByteArray("[A]\r\nx=1\r\n\r\n[B]\r\nz=3\r\n") << QByteArray("A") << QByteArray("w")
         << QByteArray("5") << QByteArray("[A]\r\nx=1\r\nw=5\r\n\r\n[B]\r\nz=3\r\n");
+    QTest::newRow("new key after a closing comment, before the blank line")
+        << QByteArray("[A]\r\nx=1\r\n; end of A\r\n\r\n[B]\r\n") << QByteArray("A")
+        << QByteArray("w") << QByteArray("5")
+        << QByteArray("[A]\r\nx=1\r\n; end of A\r\nw=5\r\n\r\n[B]\r\n");
     QTest::newRow("new section at end of file")
         << QByteArray("[A]\r\nx=1\r\n") << QByteArray("C") << QByteArray("k") << QByteArray("v")
         << QByteArray("[A]\r\nx=1\r\n[C]\r\nk=v\r\n");
@@ -232,6 +236,8 @@ void TestIniFile::deleteKeyRevealsDuplicate()
     writeRaw(path, "[S]\r\nk=1\r\nm=2\r\nK=3\r\n");
     IniFile ini(path);
     QCOMPARE(ini.load(), QString());
+    ini.deleteKey("T", "k"); // no such section: nothing to write
+    QVERIFY(!ini.dirty());
     ini.deleteKey("S", "k");
     QCOMPARE(ini.readBytes("S", "k", "none"), QByteArray("3"));
     ini.deleteKey("S", "missing");

@@ -105,6 +105,9 @@ void TestProtocolCodec::unencodableCharacters()
     QVERIFY2(msg.contains(QStringLiteral("U+2713")) && msg.contains(QStringLiteral("U+1F600")),
              qPrintable(msg));
     QVERIFY(::unencodableCharacters(QStringLiteral("Бак 710")).isEmpty());
+    // A lone surrogate is a character of its own; the letter before it stays.
+    const QString lone = QStringLiteral("A") + QChar(0xDC00) + QStringLiteral("B") + QChar(0xD800);
+    QCOMPARE(encodeProtocolText(lone), QByteArray("#0065#0063#0066#0063"));
 }
 
 QTEST_GUILESS_MAIN(TestProtocolCodec)

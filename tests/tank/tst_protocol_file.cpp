@@ -92,6 +92,8 @@ private Q_SLOTS:
     void deletePointShiftsLaterPoints();
     void litreCorrections();
     void unencodableTextStoredWithQuestionMark();
+    void storedPointValues_data();
+    void storedPointValues();
 };
 
 void TestProtocolFile::createWritesOnlyProtocolSection()
@@ -285,6 +287,13 @@ void TestProtocolFile::pointsAndTable_data()
                pointLines(0, "0", "5", "0", "Auto Save") + "filtern2=99\r\n"
         << 2 << std::vector<int>{0, 1, 2} << std::vector<int>{}
         << std::vector<int>{0, 11, 22, 0, 0, 0};
+
+    QTest::newRow("keys without an index, a name or only digits name no point")
+        << "[Point]\r\nStop_Point=1\r\n[Protocol_Date]\r\nFilterN=99\r\nTime=9\r\nliter=1\r\n"
+           "Status_Save=User Save\r\n0=5\r\nFilterN0x=98\r\n" +
+               pointLines(1, "1", "2147483647", "1", "User Save")
+        << 1 << std::vector<int>{1} << std::vector<int>{}
+        << std::vector<int>{0, 2147483647, 0, 0, 0, 0};
 }
 
 void TestProtocolFile::pointsAndTable()
@@ -362,8 +371,12 @@ void TestProtocolFile::stopPointBeyondTable()
     QVERIFY(writeRaw(path, kHead + body));
     Opened o = openFile(path);
     QVERIFY2(o.status.ok(), qPrintable(o.status.text));
-    QCOMPARE(o.status.notes.size(), 1);
-    QVERIFY(o.status.notes.front().contains(QStringLiteral("10002")));
+    QCOMPARE(o.status.notes,
+             QStringList{"The protocol holds points up to index 10002. Only points 0..10000 "
+                         "entered the calibration table; the others stay in the file and in the "
+                         "point list."});
+    QVERIFY(tableLimitNote(10002, 1).startsWith(
+        QStringLiteral("Протокол содержит точки до номера 10002.")));
     QCOMPARE(o.points.points.size(), size_t(10003));
     QCOMPARE(o.data->DateOfCalibrate[10000], 10000 % 4096);
     QCOMPARE(o.data->DateOfCalibrate[10001], 0);
@@ -505,12 +518,15 @@ void TestProtocolFile::missingFileIsAnIoFailure()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("gone.kvi"));
+    const QString gone = QStringLiteral("Unable to read %1: the file does not exist").arg(path);
     Opened o = openFile(path);
     QCOMPARE(o.status.fault, ProtocolFault::Io);
-    QVERIFY2(o.status.text.contains(path), qPrintable(o.status.text));
+    QCOMPARE(o.status.text, gone);
     TDateProtokol data;
     ProtocolFile pf(path);
-    QCOMPARE(pf.recognise(data).fault, ProtocolFault::Io);
+    const ProtocolStatus recognised = pf.recognise(data);
+    QCOMPARE(recognised.fault, ProtocolFault::Io);
+    QCOMPARE(recognised.text, gone);
     const ProtocolStatus w =
         pf.writePoint(0, PointKeys::make(1, 2, 3, "0:00:01", "0000,00", "+1", "User Save"));
     QCOMPARE(w.fault, ProtocolFault::Io);
@@ -632,7 +648,10 @@ void TestProtocolFile::writePointsInProtocolOrder()
     QVERIFY(pf.writePoint(3, PointKeys::make(8, 1, 1, "", "1", "", Protocol::kAutoSave)).ok());
     QVERIFY(pf.readPoints(r).ok());
     QCOMPARE(indices(r), (std::vector<int>{0, 1, 2, 3}));
-    QCOMPARE(pf.writePoint(-1, PointKeys()).fault, ProtocolFault::BadArgument);
+    const ProtocolStatus refused = pf.writePoint(-1, PointKeys());
+    QCOMPARE(refused.fault, ProtocolFault::BadArgument);
+    QCOMPARE(refused.text, QStringLiteral("Точку -1 нельзя записать в протокол: номер вне "
+                                          "допустимых пределов 0..2147483645."));
 }
 
 void TestProtocolFile::deletePointShiftsLaterPoints()
@@ -700,6 +719,41 @@ void TestProtocolFile::unencodableTextStoredWithQuestionMark()
                                    "ZeroProbeLength=01,2345\r\nUpDown2=120\r\n"));
     Opened o = openFile(path);
     QCOMPARE(o.general.NameUser, QStringLiteral("Ива?"));
+}
+
+// A stored point value as the documents and the table read it: a 32-bit
+// integer, or litres in the forms the program writes and in any decimal form.
+void TestProtocolFile::storedPointValues_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QString>("integer"); // empty: not an integer
+    QTest::addColumn<QString>("litres");  // empty: not litres
+    QTest::newRow("field form") << QByteArray("0012,50") << "" << "12.5";
+    QTest::newRow("general form") << QByteArray("12,5") << "" << "12.5";
+    QTest::newRow("signs") << QByteArray("+12,5") << "" << "12.5";
+    QTest::newRow("negative") << QByteArray(" -3 ") << "-3" << "-3";
+    QTest::newRow("largest integer") << QByteArray("2147483647") << "2147483647" << "2147483647";
+    QTest::newRow("smallest integer") << QByteArray("-2147483648") << "-2147483648"
+                                      << "-2147483648";
+    QTest::newRow("beyond 32 bits") << QByteArray("2147483648") << "" << "2147483648";
+    QTest::newRow("15 digits") << QByteArray("123456789012,345") << "" << "123456789012.345";
+    QTest::newRow("16 digits") << QByteArray("9999999999999,999") << "" << "9999999999999.999";
+    QTest::newRow("empty") << QByteArray("") << "" << "";
+    QTest::newRow("letters") << QByteArray("12a") << "" << "";
+    QTest::newRow("letters after the comma") << QByteArray("12,5x") << "" << "";
+}
+
+void TestProtocolFile::storedPointValues()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(QString, integer);
+    QFETCH(QString, litres);
+    const std::optional<qint32> i = storedPointInteger(stored);
+    QCOMPARE(i ? QString::number(*i) : QString(), integer);
+    const std::optional<double> l = storedPointLitres(stored);
+    QCOMPARE(l.has_value(), !litres.isEmpty());
+    if (l) // to the last bit: QCOMPARE of doubles is fuzzy
+        QCOMPARE(QString::number(*l, 'g', 17), QString::number(litres.toDouble(), 'g', 17));
 }
 
 QTEST_GUILESS_MAIN(TestProtocolFile)

@@ -75,6 +75,10 @@ private Q_SLOTS:
         QCOMPARE(litresOfField("00a2,50"), std::nullopt);
         QCOMPARE(stepOfField("012,50"), std::optional<double>(12.5));
         QCOMPARE(stepOfField("12,50"), std::nullopt);
+        QCOMPARE(litresOfField("0012,505"), std::nullopt); // one character too many
+        QCOMPARE(litresOfField("0012,5a"), std::nullopt);
+        QCOMPARE(stepOfField("012,505"), std::nullopt);
+        QCOMPARE(stepOfField("012,5a"), std::nullopt);
         QCOMPARE(litreFieldText(37.5), std::optional<QString>("0037,50"));
         QCOMPARE(litreFieldText(0), std::optional<QString>("0000,00"));
         QCOMPARE(litreFieldText(9999.99), std::optional<QString>("9999,99"));
@@ -299,6 +303,8 @@ private Q_SLOTS:
         QVERIFY(r.rec.curve().isEmpty());
         QCOMPARE(r.rec.literText(), QStringLiteral("0000,00"));
         QVERIFY(r.rec.startValueEnabled());
+        QCOMPARE(r.rec.xMin(), 0.0);
+        QCOMPARE(r.rec.xMax(), 50.0);
 
         // No: paused without a reload, nothing written.
         Rig no(false);
@@ -322,7 +328,11 @@ private Q_SLOTS:
         r.rec.pauseClicked(true);
         QCOMPARE(r.rec.mode(), Recording::Mode::Paused);
         QVERIFY(r.rec.startValueEnabled());
+        // The start value takes the next value, its up-down the whole litres.
+        QCOMPARE(r.rec.startLiterText(), QStringLiteral("0012,50"));
+        QCOMPARE(r.rec.startLiterPosition(), 12);
         QCOMPARE(r.rec.rows().size(), 3);
+        QCOMPARE(r.rec.selectedPoint(), 2); // the last row
         QCOMPARE(r.rec.markers().size(), 1);
         QCOMPARE(r.rec.PointCounter(), 3);
         QCOMPARE(r.rec.RecordTime(), 2);
@@ -336,6 +346,24 @@ private Q_SLOTS:
         QCOMPARE(r.point(7).FilterN, QStringLiteral("900"));
         QCOMPARE(r.point(7).Status_Save, QStringLiteral("User Save"));
         QCOMPARE(r.point(2).FilterN, QStringLiteral("305")); // untouched
+
+        // A new protocol starts from nothing.
+        r.rec.startNew();
+        QCOMPARE(r.rec.RecordTime(), 0);
+        QCOMPARE(r.rec.PointCounter(), 0);
+        QCOMPARE(r.rec.xMin(), 0.0);
+        QCOMPARE(r.rec.xMax(), 50.0);
+        QVERIFY(r.rec.rows().isEmpty());
+        QCOMPARE(r.rec.selectedPoint(), -1);
+        QCOMPARE(r.rec.startLiterText(), QStringLiteral("0000,00"));
+        QCOMPARE(r.rec.literText(), QStringLiteral("0000,00"));
+
+        // A protocol without points reloads with no point selected.
+        Rig empty(false);
+        empty.start();
+        empty.rec.pauseClicked(true);
+        QVERIFY(empty.rec.rows().isEmpty());
+        QCOMPARE(empty.rec.selectedPoint(), -1);
     }
 
     // A write that fails shows the message and changes nothing of the state.

@@ -128,6 +128,13 @@ private Q_SLOTS:
             << "0:0 400:10 800:20 950:30 1600:40 2000:50 2400:60" << false << 0
             << QStringList{"step@3/2", "step@4/3"};
         QTest::newRow("too few steps for a median") << "0:0 400:10 1600:20" << false << 0 << none;
+        QTest::newRow("a step of 1.5 times the median is still even")
+            << "0:0 400:10 800:20 1400:30 1800:40 2200:50" << false << 0 << none;
+        QTest::newRow("a step of the median / 1.5 is still even")
+            << "0:0 600:10 1200:20 1600:30 2200:40 2800:50" << false << 0 << none;
+        QTest::newRow("less than a code per litre, a step poured twice")
+            << "0:0 40:100 80:200 160:300 200:400 240:500" << false << 0
+            << QStringList{"step@3/2"};
         QTest::newRow("equal litres give no step")
             << "0:0 400:10 800:10 1200:20 1600:30" << false << 0 << none;
         QTest::newRow("litres going the wrong way make an uneven step")
