@@ -546,10 +546,10 @@ def main():
         record.write("%s\t%s\t%s\t%s\n" % (verdict, spec_of(m), describe(m, texts[m["file"]]),
                                            " ".join(failed)))
         record.flush()
-    total = len(chosen)
     began = time.monotonic()
     decided = {row[1] for row in kept}
     queue = [m for m in chosen if spec_of(m) not in decided]
+    total = done + len(queue)
     try:
         while queue:
             m = queue.pop(0)

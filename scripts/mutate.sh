@@ -13,6 +13,8 @@
 #   scripts/mutate.sh --seed 7 N             another seeded pick (default seed 1)
 #   scripts/mutate.sh --only FILE:LINE:COL:NEW   one fault again, as a run printed it
 #   scripts/mutate.sh --list N               the faults it would put in, nothing run
+#   scripts/mutate.sh --resume N             go on with a stopped run
+#   scripts/mutate.sh --recheck              the last run's unnoticed faults once more
 # It works on a copy of the tree in build-mutate/ (KV_MUTATE_DIR), built there
 # as Release with shared libraries; README.md says more.
 set -eu
