@@ -372,6 +372,7 @@ void TestIdentityDecode::outputModeByte()
 
     SensorState s;
     s.SensorParam.Version_H = 5;
+    s.SensorParam.Version_L = 3; // below firmware 8 the minor version does not matter
     const ConnectResult r = Connect(settings(7, 0, mode), s);
     QVERIFY(r.modeReported);
     QCOMPARE(r.twelveBit, twelve);
@@ -414,6 +415,8 @@ void TestIdentityDecode::modeByteNotReportedLeavesSettings()
     s.SensorParam.Version_H = 8;
     s.SensorParam.Version_L = 3;
     QVERIFY(!Connect(settings(3, 9, 0x80), s).radioGrupIndex2);
+    s.SensorParam.Version_L = 2; // 8.2 still follows the mode byte
+    QCOMPARE(Connect(settings(3, 9, 0x80), s).radioGrupIndex2, std::optional<int>(1));
 }
 
 void TestIdentityDecode::addressAndPeriod_data()
