@@ -4,6 +4,8 @@
 
 #include "calibration/probe_length.h"
 
+#include <cmath>
+
 namespace ProbeLength {
 
 double capacitance(int refCode, int code)
@@ -23,8 +25,10 @@ Result evaluate(int refCode, int code, double cf1, double cl)
         r.outcome = Result::Outcome::NoConstant;
         return r;
     }
-    r.outcome = Result::Outcome::Length;
     r.length = (r.cx - cf1) / cl + 11.5 + 10;
+    // The length is shown and stored as "%5.0f", halves rounded away from zero.
+    r.outcome = std::round(r.length) > MaxLengthMm ? Result::Outcome::TooLong
+                                                   : Result::Outcome::Length;
     return r;
 }
 
@@ -55,6 +59,35 @@ QString noConstantMessage(int lang)
                      : QStringLiteral("The linear probe capacitance is 0, so the probe length "
                                       "cannot be computed. Set it in the window \"Probe length "
                                       "calculation settings\" (menu Options, Settings).");
+}
+
+QString tooLongMessage(const QString &length, int lang)
+{
+    return lang == 1
+               ? QStringLiteral("Эффективный диапазон зонда получился %1 мм, а длина больше "
+                                "%2 мм не может быть верной: длина не сохранена, исполнение "
+                                "зонда не изменено. Проверьте константы зонда в окне "
+                                "\"Настройки расчета длины зонда\" (меню \"Опции\", "
+                                "\"Настройки\").")
+                     .arg(length.trimmed())
+                     .arg(MaxLengthMm)
+               : QStringLiteral("The effective probe length came out as %1 mm; a length above "
+                                "%2 mm cannot be right, so it is not kept and the probe class "
+                                "is not changed. Check the probe constants in the window "
+                                "\"Probe length calculation settings\" (menu Options, "
+                                "Settings).")
+                     .arg(length.trimmed())
+                     .arg(MaxLengthMm);
+}
+
+QString noClassMessage(int lang)
+{
+    return lang == 1 ? QStringLiteral("Исполнение зонда не выбрано (датчик сообщил неизвестный "
+                                      "код), поэтому в датчик ничего не отправлено. Выберите "
+                                      "исполнение зонда в списке.")
+                     : QStringLiteral("No probe class is selected (the sensor reported an "
+                                      "unknown code), so nothing was sent to the sensor. Choose "
+                                      "the probe class in the list.");
 }
 
 } // namespace ProbeLength

@@ -385,8 +385,13 @@ private:
     /// TForm2 closed (Cancel, the attempt limit, the link loss): the abort handling.
     void Form2Close();
     /// Sends SET_SOND_LEN (select) or SET_SOND_PAR (store) with the class code
-    /// of a cbFlesh item (7 - item; no item counts as item 0).
-    void sendProbeClass(quint8 command, int item);
+    /// of a cbFlesh item (7 - item). With no item selected nothing is sent, the
+    /// user is told so, and the result is false.
+    bool sendProbeClass(quint8 command, int item);
+    /// The probe class the protocol stores: the selected item's text (what the
+    /// sensor is given, whatever is typed in the box), or the sensor's own
+    /// range text when no item is selected.
+    QString probeClassText() const;
     /// Sends CAPDAC or CAPOFF to the sensor (CAPOFF low byte first).
     void sendCapdac(int value);
     void sendCapoff(int value);

@@ -35,9 +35,22 @@ void TForm1::wireProbeWindows()
         };
 }
 
-void TForm1::sendProbeClass(quint8 command, int item)
+bool TForm1::sendProbeClass(quint8 command, int item)
 {
-    WriteComand(currentAddress(), command, QByteArray(1, char(7 - std::max(0, item))));
+    // After a range code the list does not have, no item is selected: the
+    // sensor keeps its class, and a class nobody chose is never sent.
+    if (item < 0 || item > 7) {
+        m_dialogs->message(ProbeLength::noClassMessage(m_state.Lang), MsgIcon::Warning);
+        return false;
+    }
+    WriteComand(currentAddress(), command, QByteArray(1, char(7 - item)));
+    return true;
+}
+
+QString TForm1::probeClassText() const
+{
+    const int item = ui->cbFlesh->currentIndex();
+    return item >= 0 ? ui->cbFlesh->itemText(item) : m_state.sensor.SensorParam.SondLen;
 }
 
 void TForm1::cbFleshSelect()
@@ -127,10 +140,16 @@ void TForm1::TimerControlZondTimer()
         length = r.length;
         ui->edLongDA->setText(m_state.number.format("%5.0f", length).trimmed());
     } else {
-        m_dialogs->show(r.outcome == ProbeLength::Result::Outcome::NoConstant
-                            ? ProbeLength::noConstantMessage(m_state.Lang)
-                            : m_state.text(Txt::ProbeLengthFailed) + QLatin1Char('\r') +
-                                  m_state.text(Txt::CheckProbe));
+        QString text;
+        if (r.outcome == ProbeLength::Result::Outcome::NoConstant)
+            text = ProbeLength::noConstantMessage(m_state.Lang);
+        else if (r.outcome == ProbeLength::Result::Outcome::TooLong)
+            text = ProbeLength::tooLongMessage(m_state.number.format("%5.0f", r.length),
+                                               m_state.Lang);
+        else
+            text = m_state.text(Txt::ProbeLengthFailed) + QLatin1Char('\r') +
+                   m_state.text(Txt::CheckProbe);
+        m_dialogs->show(text);
         ui->edLongDA->clear();
         sendProbeClass(CommandTable.SET_SOND_LEN, before);
     }

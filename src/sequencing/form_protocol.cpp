@@ -262,7 +262,7 @@ void TForm1::BitBtn4Click()
     // A text the protocol cannot hold is refused before anything is written:
     // the job's, the probe type's and the probe variant's.
     if (const QString bad = unencodableInJob(
-            job, {ui->cbFMSCALCPARAM->currentText(), ui->cbFlesh->currentText()});
+            job, {ui->cbFMSCALCPARAM->currentText(), probeClassText()});
         !bad.isEmpty()) {
         m_dialogs->message(unencodableMessage(bad, m_state.Lang), MsgIcon::Warning);
         return;
@@ -310,7 +310,7 @@ void TForm1::bbOnChartClick()
     ProtocolFile file(path, m_state.Lang);
     const bool restricted = m_state.link.RestrictedCommands;
     SensorData sensor;
-    sensor.flesh = ui->cbFlesh->currentText();
+    sensor.flesh = probeClassText();
     sensor.capdac = ui->meCAPDAC->text();
     sensor.capoff = ui->meCAPOFF->text();
     sensor.lengthProbe = ui->edLongDA->text();

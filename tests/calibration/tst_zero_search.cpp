@@ -145,6 +145,14 @@ private Q_SLOTS:
         QVERIFY(std::abs(r.length - 421.5) < 0.1);
         QCOMPARE(propose(r.length).item, 3);
         QCOMPARE(evaluate(ref, code, 1.725, 0).outcome, Result::Outcome::NoConstant);
+        // The calibration page shows the length in four digits: a length whose
+        // "%5.0f" text is longer is refused, whatever CL made it.
+        // A sweep of CL across the point where L passes 9999,5 mm.
+        for (int i = 0; i <= 40; ++i) {
+            const Result t = evaluate(ref, code, 1.725, 0.00065 + i * 0.00000025);
+            const bool fits = QString::asprintf("%5.0f", t.length).trimmed().size() <= 4;
+            QCOMPARE(t.outcome, fits ? Result::Outcome::Length : Result::Outcome::TooLong);
+        }
         QVERIFY(noConstantMessage(0).contains(QStringLiteral("Probe length calculation settings")));
     }
 

@@ -10,6 +10,7 @@
 
 #include "calibration/Load_U.h"
 #include "calibration/Property_Zond_U.h"
+#include "calibration/probe_length.h"
 #include "shell/settings_store.h"
 #include "support/program_harness.h"
 #include "ui_Veroze_vizi_zudu_U.h"
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 class TstZeroSettingWindow : public QObject {
@@ -238,6 +240,70 @@ private Q_SLOTS:
         QCOMPARE(int(reg.capoff), int(userL.capoff));
         QCOMPARE(ui()->meCAPDAC->text().toInt(), int(userL.capdac));
         QCOMPARE(ui()->meCAPOFF->text().toInt(), int(userL.capoff));
+    }
+
+    // After the sensor reported a range code the list does not have, no class
+    // is selected; where the detection would send the class selected before,
+    // nothing goes to the sensor and the installer is told.
+    void noClassSelectedSendsNothing_data()
+    {
+        QTest::addColumn<bool>("fails");
+        QTest::newRow("No to the proposal") << false;
+        QTest::newRow("failed detection") << true;
+    }
+    void noClassSelectedSendsNothing()
+    {
+        QFETCH(bool, fails);
+        begin();
+        m_h->sensor.registers().probeRange = 9;
+        ui()->BitBtn10->click(); // back to the general parameters and on to the
+        ui()->BitBtn6->click();  // calibration page: the sensor is read again
+        m_h->clock.advance(1500);
+        QCOMPARE(ui()->cbFlesh->currentIndex(), -1);
+        m_h->sensor.setProbeLength(400);
+        if (fails)
+            m_h->program->form9().meCF1->setText(QStringLiteral("9,999"));
+        m_h->dialogs.clear();
+        m_h->dialogs.answer(MsgAnswer::Ok); // the probe is attached
+        m_h->dialogs.answer(MsgAnswer::No); // not the class proposed
+        ui()->BitBtn2->click();
+        m_h->sensor.clearRequests();
+        m_h->clock.advance(7500);
+        QCOMPARE(heard(CommandTable.SET_SOND_LEN), 0);
+        QCOMPARE(int(m_h->sensor.registers().probeRange), 9);
+        QCOMPARE(m_h->dialogs.lastMessage(), ProbeLength::noClassMessage(0));
+        QCOMPARE(ui()->cbFlesh->currentIndex(), -1);
+    }
+
+    // A length the four-digit field cannot hold (a linear capacitance far too
+    // small) is refused with its message: the field and the length kept for
+    // the protocol stay empty, no class is proposed, the class stays.
+    void detectionRefusesALengthTheFieldCannotHold()
+    {
+        begin(); // "Пользов L", code 0
+        m_h->sensor.setProbeLength(400);
+        m_h->program->form9().meCL->setText(QStringLiteral("0,00010"));
+        m_h->dialogs.answer(MsgAnswer::Ok);
+        ui()->BitBtn2->click();
+        m_h->sensor.clearRequests();
+        m_h->clock.advance(7500);
+        const QStringList msgs = m_h->dialogs.messages();
+        QCOMPARE(msgs.size(), 2);
+        // The length said is the 400 mm probe's with CL a 163rd of its value:
+        // (L - 21,5) x 0,0001 / 0,01633 + 21,5 is the probe again.
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("^The effective probe length came out as (\\d+) mm;"
+                                              ".*not kept"))
+                .match(msgs[1]);
+        QVERIFY2(m.hasMatch(), qPrintable(msgs[1]));
+        const double said = m.captured(1).toDouble();
+        QVERIFY(said > 9999);
+        QVERIFY2(std::abs((said - 21.5) * 0.0001 / 0.01633 + 21.5 - 400) < 8, qPrintable(msgs[1]));
+        QVERIFY(ui()->edLongDA->text().isEmpty());
+        QVERIFY(m_h->state().sensor.SensorParam.ProtocolLengProbe.isEmpty());
+        QCOMPARE(ui()->cbFlesh->currentIndex(), 7);
+        m_h->clock.advance(1500);
+        QCOMPARE(int(m_h->sensor.registers().probeRange), 0);
     }
 
     // Typed text never becomes a probe class: Enter adds no item, sends no

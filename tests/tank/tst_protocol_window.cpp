@@ -8,6 +8,7 @@
 // command line and continued; the job page's fills, the remembered names, a
 // restricted sensor, an old protocol raised to Version 100, a refused file.
 
+#include "calibration/probe_length.h"
 #include "common/widgets.h"
 #include "shell/settings_store.h"
 #include "support/program_harness.h"
@@ -309,6 +310,51 @@ private Q_SLOTS:
         tree->topLevelItem(0)->setSelected(true);
         selection().findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();
         QCOMPARE(m_h->state().CurrentProtocolFile, path);
+    }
+
+    // "Далее" on the job page gives the sensor the selected probe class and
+    // the protocol stores that class: text typed into the class box is no
+    // class; with none selected (the sensor reported an unknown code) nothing
+    // is sent, the installer is told, and the protocol keeps the sensor's text.
+    void calibrationStartStoresTheSensorsClass_data()
+    {
+        QTest::addColumn<int>("range"); // the sensor's range code when it is read
+        QTest::addColumn<int>("sent");  // the code the start sends, -1 none
+        QTest::addColumn<QString>("flesh");
+        QTest::newRow("text typed over 530") << 5 << 5 << "530 (455mm < L < 545mm)";
+        QTest::newRow("no class selected") << 9 << -1 << "n/a";
+    }
+    void calibrationStartStoresTheSensorsClass()
+    {
+        QFETCH(int, range);
+        QFETCH(int, sent);
+        QFETCH(QString, flesh);
+        begin();
+        m_h->sensor.registers().probeRange = quint8(range);
+        ui()->BitBtn5->click(); // to the general parameters and back: the
+        ui()->BitBtn9->click(); // information page reads the sensor again
+        m_h->clock.advance(1500);
+        QCOMPARE(ui()->cbFlesh->currentIndex(), sent < 0 ? -1 : 7 - sent);
+        const QString path = create(QStringLiteral("job"));
+        QLineEdit *edit = ui()->cbFlesh->lineEdit();
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("999"));
+        m_h->sensor.clearRequests();
+        m_h->dialogs.clear();
+        ui()->BitBtn4->click();
+        seconds(1);
+        QList<QByteArray> classes;
+        for (const QByteArray &f : m_h->sensor.requests())
+            if (quint8(f.at(2)) == CommandTable.SET_SOND_LEN)
+                classes << f.mid(3, 1);
+        QCOMPARE(classes, sent < 0 ? QList<QByteArray>{} : QList<QByteArray>{QByteArray(1, char(sent))});
+        QCOMPARE(int(m_h->sensor.registers().probeRange), range);
+        QCOMPARE(m_h->dialogs.messages().contains(ProbeLength::noClassMessage(0)), sent < 0);
+        QVERIFY(calibration().isVisible());
+        QString text;
+        QVERIFY(reader(path).text("Flesh", 100, text).ok());
+        QCOMPARE(text, flesh);
     }
 
     // A probe variant or probe type that the protocol cannot hold is refused
