@@ -201,6 +201,10 @@ ReadSNResult ReadSN(const QByteArray &reply, const SensorState &state)
 
     WindowControls group;
     if (r.fullFeatureModel) {
+        // The two-address note as the version rule has it (firmware 8 below
+        // minor 3), and hidden where the rule says nothing, so a note left by
+        // the sensor before does not stay.
+        group.twoAddressNoteVisible = H == 8 && L < 3;
         r.restrictedCommands = false;
         r.calibrationControlsVisible = true;
         r.groupBox4Height = 186;

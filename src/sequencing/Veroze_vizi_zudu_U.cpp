@@ -74,10 +74,7 @@ void TForm1::wireLink()
     };
     // One request on the line at a time, each awaited on the window's clock.
     m_state.link.setScheduler(m_scheduler);
-    m_state.link.setWriter([this](const QByteArray &frame) {
-        m_lastRequestMs = m_scheduler->nowMs(); // the wizard keeps its re-read out of this slot
-        return FPort.WriteString(frame);
-    });
+    m_state.link.setWriter([this](const QByteArray &frame) { return FPort.WriteString(frame); });
     m_state.link.onReplyMatched = [this] { ToggleLamp(); };
     m_state.link.onReplyAccepted = [this](const QByteArray &reply) { DispatchReply(reply); };
     m_state.link.onEndOfChunk = [this] { EndOfChunk(); };

@@ -343,24 +343,15 @@ private:
     void applyView(bool engineering);
     bool monitoringVisible() const { return m_monitoring.visible && m_monitoring.visible(); }
     bool recordingPlays() const { return m_monitoring.playing && m_monitoring.playing(); }
-    /// The re-read of the sensor after a page change (READ_PARAM), sent in a
-    /// request slot of its own: at once when the line is free, otherwise when
-    /// the running chain has ended and 100 ms have passed since the last
-    /// request. Several page changes in a row send one.
+    /// The re-read of the sensor after a page change (READ_PARAM). The link
+    /// holds it while another request awaits its reply, so it never shares the
+    /// line with a chain's request.
     void requestPageRead();
-    void cancelPageRead();
-    bool requestSlotFree() const;
-    void TimerPageReadTimer();
     /// Fills the four editors of one end of the scale from the current C and N.
     void setScaleEndFromCurrent(QSpinBox *val, QSpinBox *nCode, QSpinBox *interRest,
                                 QSpinBox *freq);
 
     MonitoringWindow m_monitoring;
-    /// When the last request frame went to the port (scheduler ms; -1: none yet).
-    qint64 m_lastRequestMs = -1;
-    bool m_pageReadPending = false;
-    Timer TimerPageRead{m_scheduler, QStringLiteral("TimerPageRead"), 100,
-                        [this] { TimerPageReadTimer(); }};
 
     // ---- live view
     Timer TimerWriteDataParam; // 500 ms while the port is open

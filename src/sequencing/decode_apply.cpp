@@ -151,13 +151,6 @@ void TForm1::ReadSN()
     }
     ui->edVersionPo->setText(r.edVersionPo);
     applyWindowControls(r.controls);
-    // The two-address note belongs to the 176 … 183 family only; the version
-    // rule alone would leave it standing for a QMA-10 or QMB-10 on firmware 1 … 5.
-    if (!isDualAddressModel(r.modelCode)) {
-        WindowControls noNote;
-        noNote.twoAddressNoteVisible = false;
-        applyWindowControls(noNote);
-    }
     ui->edType->setText(r.edType);
 
     pages::applyOrder(ui->PageControl, r.pageOrder);

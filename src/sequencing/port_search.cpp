@@ -272,8 +272,10 @@ void TForm1::TimerResetTimer()
     // A zero search or a probe detection in progress is aborted.
     if (m_windows.progress && m_windows.progress->isVisible())
         m_windows.progress->close();
-    // The tilt reading stops with the link: its requests would go on beside
-    // the search, and a tilt reply would be taken for the search's.
+    // The tilt reading stops with the link: the window leaves the inclinometer
+    // page and hides the pages, so the tilts would be read for nobody, and
+    // once the sensor answers again they would go on beside the level polls
+    // its identity read starts. "Start" on the page reads them again.
     TimerReadInclinometerData.stop();
     ui->Button9->setEnabled(true);
     ui->Button10->setEnabled(false);

@@ -139,6 +139,13 @@ void TForm1::TimerStartWindowsTimer()
 {
     TimerStartWindows.stop();
 
+    // The protocol selection open over the main window (a new protocol closes
+    // the port, which runs this check again) gets the keyboard back.
+    if (m_windows.protocols && m_windows.protocols->isVisible()) {
+        m_windows.protocols->raise();
+        m_windows.protocols->activateWindow();
+    }
+
     const QChar separator = m_world.settings->effectiveDecimalSeparator();
     m_state.number.setSeparator(separator);
     if (separator == QLatin1Char(',')) {

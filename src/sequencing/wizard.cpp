@@ -20,7 +20,6 @@
 
 namespace {
 constexpr int kPageChangePollMs = 2000;
-constexpr qint64 kRequestSlotMs = 100;
 
 } // namespace
 
@@ -79,45 +78,8 @@ void TForm1::applyProbeClassControls(bool withBitBtn1, bool pageChange)
 
 // ---- the sensor re-read of a page change
 
-bool TForm1::requestSlotFree() const
-{
-    // A chain link armed to fire would put its request next to ours, and a
-    // reply to it would be taken for ours (a reply is recognised by its length).
-    for (const Timer *t : m_chainTimers)
-        if (t->enabled())
-            return false;
-    return m_lastRequestMs < 0 || m_scheduler->nowMs() - m_lastRequestMs >= kRequestSlotMs;
-}
-
 void TForm1::requestPageRead()
 {
-    m_pageReadPending = true;
-    if (requestSlotFree())
-        TimerPageReadTimer();
-    else
-        TimerPageRead.start(); // already waiting: this page change joins that read
-}
-
-void TForm1::cancelPageRead()
-{
-    m_pageReadPending = false;
-    TimerPageRead.stop();
-}
-
-void TForm1::TimerPageReadTimer()
-{
-    if (!m_pageReadPending || !FPort.Connected()) {
-        cancelPageRead(); // nothing wanted, or the port was closed meanwhile
-        return;
-    }
-    if (!requestSlotFree())
-        return; // look again in 100 ms
-    cancelPageRead();
-    // The next poll a whole interval after the re-read, never in its slot.
-    if (TimerReadData.enabled()) {
-        TimerReadData.stop();
-        TimerReadData.start();
-    }
     WriteComand(currentAddress(), CommandTable.READ_PARAM);
 }
 
@@ -127,13 +89,11 @@ void TForm1::NextTab()
 {
     if (visibleTabIndex() == 1) {
         // No polling while the settings are edited; a restart still pending
-        // from the page before would switch it on here, and the re-read of
-        // that page is no longer wanted.
+        // from the page before would switch it on here.
         TimerStart.stop();
         TimerReadData.stop();
         TimerReset.stop();
         TimerStartReadDate.stop();
-        cancelPageRead();
     } else {
         TimerReadData.start();
         TimerStartReadDate.start();
@@ -291,10 +251,17 @@ void TForm1::PageControlChange()
     }
 
     // The inclinometer readings stop whenever a firmware-8 sensor leaves its page.
-    if (m_state.sensor.SensorParam.Version_H == 8)
+    const int major = m_state.sensor.SensorParam.Version_H;
+    if (major == 8)
         Button10Click();
-    // The protocol-data page needs a protocol, whichever place the firmware gives it.
-    if (ui->PageControl->currentWidget() == ui->TabSheet4)
+    // The protocol question comes on the tab where the firmware's page order
+    // puts the protocol data: index 4 for the full-featured heads up to
+    // firmware 5 and for firmware 8, index 3 for the other heads up to
+    // firmware 5. Firmware 1 and 4 have fewer pages and are not asked here;
+    // "Далее" on the protocol page still asks for a protocol.
+    const int clicked = visibleTabIndex();
+    const bool fullFeature = isFullFeatureModel(m_state.sensor.SensorParam.IntModel);
+    if ((major <= 5 && clicked == (fullFeature ? 4 : 3)) || (major == 8 && clicked == 4))
         ProtocolCheck();
 
     if (TimerReset.enabled())

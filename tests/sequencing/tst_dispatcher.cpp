@@ -471,6 +471,33 @@ private Q_SLOTS:
                                          << "VG3" << true << 4 << "";
     }
 
+    // The two-address note as the firmware rule has it, for the full-featured
+    // heads too; the note of the sensor before never stays standing.
+    void twoAddressNote_data()
+    {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<int>("firmware");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("model 1 fw8.2") << 1 << 0x82 << true;
+        QTest::newRow("model 1 fw8.3") << 1 << 0x83 << false;
+        QTest::newRow("model 2 fw5.3") << 2 << 0x53 << false;
+        QTest::newRow("model 182 fw8.2") << 182 << 0x82 << true;
+        QTest::newRow("model 49 fw8.2") << 49 << 0x82 << false;
+    }
+    void twoAddressNote()
+    {
+        QFETCH(int, model);
+        QFETCH(int, firmware);
+        QFETCH(bool, shown);
+        ProgramHarness &h = start(181, 0x82); // a two-address head with its note
+        run(BroadcastAddress, READ_PARAM);
+        QVERIFY(!child<QWidget>("Label97")->isHidden());
+        h.sensor.registers().model = quint8(model);
+        h.sensor.registers().firmware = quint8(firmware);
+        run(BroadcastAddress, READ_PARAM);
+        QCOMPARE(!child<QWidget>("Label97")->isHidden(), shown);
+    }
+
     void windowForFirmware()
     {
         QFETCH(int, model);

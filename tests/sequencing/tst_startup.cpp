@@ -10,6 +10,7 @@
 #include "sequencing/startup_rules.h"
 #include "shell/AvtoSave_U.h"
 #include "support/program_harness.h"
+#include "tank/Protocol_Options_U.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
 #include <QAction>
@@ -242,6 +243,26 @@ private Q_SLOTS:
         QCOMPARE(h.dialogs.shown().size(), ok ? 0 : 1);
         if (ok)
             QCOMPARE(h.state().number.separator(), QLatin1Char(','));
+    }
+
+    // The environment check after a port close gives the keyboard back to the
+    // protocol selection open over the main window ("new protocol" closes the
+    // port).
+    void checkFocusesTheProtocolSelection()
+    {
+        ProgramHarness h;
+        h.start();
+        TForm1 &form = h.form();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        h.clock.advance(100);
+        h.form().controls()->N14->trigger();
+        TForm6 &selection = h.program->form6();
+        QVERIFY(QTest::qWaitForWindowExposed(&selection));
+        form.activateWindow(); // the installer clicks the main window meanwhile
+        QTRY_COMPARE(QApplication::activeWindow(), &form);
+        h.clock.advance(100);
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget *>(&selection));
     }
 
     void languageSwitch()
