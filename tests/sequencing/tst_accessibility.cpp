@@ -427,7 +427,12 @@ private Q_SLOTS:
             lastModal = m;
             ++modalShown;
             if (auto *fd = qobject_cast<QFileDialog *>(m)) {
-                fd->selectFile(path);
+                // Typed into the name field: selectFile() leaves the field alone
+                // once it has the keyboard, and the dialog would then save under
+                // the suggested name.
+                auto *name = fd->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                QVERIFY(name);
+                name->setText(path);
                 static_cast<QDialog *>(fd)->accept();
             } else {
                 m->close();
