@@ -3,11 +3,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Benchmark of the protocol file: opening a protocol of 10,001 points and one
-// durable point write, beside a baseline that works the way the platform's
-// private-profile calls do (every key read re-reads and scans the whole file,
-// every key write re-reads and rewrites it). Run by hand (scripts/bench.sh);
-// prints rows of the benchmark table. --quick: two openings only, no
-// baseline (for an instruction count under valgrind --tool=callgrind).
+// durable point write, each beside its floor measured in the same run and in
+// turns with it (a bare read of the file; a bare durable rewrite of the same
+// bytes: temporary file, write, fsync, rename, fsync of the folder), and
+// beside a baseline that works the way the platform's private-profile calls
+// do (every key read re-reads and scans the whole file, every key write
+// re-reads and rewrites it). Run by hand (scripts/bench.sh); prints rows of
+// the benchmark table. --quick: two openings only, no baseline (for an
+// instruction count under valgrind --tool=callgrind).
 
 #include "bench_table.h"
 #include "tank/ini_file.h"
@@ -15,6 +18,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -45,6 +49,50 @@ QByteArray protocolBytes()
 double ms(const QElapsedTimer &t)
 {
     return double(t.nsecsElapsed()) / 1e6;
+}
+
+// The floor of an opening: the file read whole, nothing parsed.
+qsizetype bareRead(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    QByteArray bytes(qsizetype(QFileInfo(path).size()), Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < bytes.size()) {
+        const ssize_t r = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
+        if (r <= 0)
+            break;
+        got += r;
+    }
+    ::close(fd);
+    return got;
+}
+
+// The floor of a durable write: the bytes under a temporary name beside the
+// target, written, flushed, renamed over it and the folder flushed.
+bool bareDurableRewrite(const QString &dir, const QByteArray &bytes)
+{
+    const QByteArray tmp = QFile::encodeName(dir + QStringLiteral("/.bare.tmp"));
+    const QByteArray target = QFile::encodeName(dir + QStringLiteral("/bare.kvi"));
+    const int fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    bool ok = ::write(fd, bytes.constData(), size_t(bytes.size())) == ssize_t(bytes.size());
+    ok = ::fsync(fd) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(tmp.constData(), target.constData()) == 0;
+    const int dfd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ok = dfd >= 0 && ::fsync(dfd) == 0 && ok;
+    if (dfd >= 0)
+        ::close(dfd);
+    return ok;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // The platform's read: open, read whole, scan for the section and the key.
@@ -108,30 +156,43 @@ int main(int argc, char **argv)
     // Opening: recognise, general data, all points, the table. The kept parsed
     // text is dropped before every run, so each run reads and parses the file
     // as the first opening after start does; warm runs are measured apart.
-    std::vector<double> openMs, warmMs;
+    // Each cold run follows a bare read of the file, its floor.
+    std::vector<double> openMs, warmMs, readMs;
     for (int run = 0; run < openRuns; ++run) {
-        if (run < openRuns / 2)
+        const bool cold = run < openRuns / 2;
+        if (cold) {
+            QElapsedTimer t;
+            t.start();
+            if (bareRead(path) != bytes.size()) {
+                std::fprintf(stderr, "cannot read %s\n", qPrintable(path));
+                return 1;
+            }
+            readMs.push_back(ms(t));
             IniFile::dropCache();
+        }
         auto data = std::make_unique<TDateProtokol>();
         GeneralData general;
         PointsRead points;
         QElapsedTimer t;
         t.start();
         const ProtocolStatus st = ProtocolFile(path).open(*data, general, points);
-        (run < openRuns / 2 ? openMs : warmMs).push_back(ms(t));
+        (cold ? openMs : warmMs).push_back(ms(t));
         if (!st.ok()) {
             std::fprintf(stderr, "open failed: %s\n", qPrintable(st.text));
             return 1;
         }
     }
     const double openMedian = benchMedian(openMs);
+    const double readMedian = benchMedian(readMs);
     if (quick) {
-        benchRow("open a 10,001-point protocol", openMedian, "ms", 15);
+        benchFloorRow("open a 10,001-point protocol", openMedian, readMedian, "ms", 15);
         return 0;
     }
 
-    // One durable point write (seven keys and Stop_Point, one commit).
-    std::vector<double> writeMs;
+    // One durable point write (seven keys and Stop_Point, one commit), in
+    // turns with a bare durable rewrite of the bytes the write left, to a file
+    // of its own in the same folder: both meet the same disk at the same time.
+    std::vector<double> writeMs, bareMs;
     ProtocolFile pf(path);
     for (int run = 0; run < 31; ++run) {
         QElapsedTimer t;
@@ -143,8 +204,18 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "write failed: %s\n", qPrintable(st.text));
             return 1;
         }
+        const QByteArray now = fileBytes(path);
+        t.start();
+        if (!bareDurableRewrite(dir.path(), now)) {
+            std::fprintf(stderr, "bare rewrite failed in %s\n", qPrintable(dir.path()));
+            return 1;
+        }
+        bareMs.push_back(ms(t));
     }
-    const double writeMedian = benchMedian(writeMs);
+    // The first write builds the points' lines for changing them; the median
+    // is that of the writes that follow it, as while recording.
+    const double writeMedian = benchMedian(std::vector<double>(writeMs.begin() + 1, writeMs.end()));
+    const double bareMedian = benchMedian(std::vector<double>(bareMs.begin() + 1, bareMs.end()));
 
     // Baseline opening: one whole-file read and scan per key. The opening reads
     // 4 keys per point and about 17 others; measured on a sample, each read
@@ -175,9 +246,10 @@ int main(int argc, char **argv)
     }
     const double baselineWriteMedian = benchMedian(baseWriteMs);
 
-    benchRow("open a 10,001-point protocol (median)", openMedian, "ms", 15);
+    benchFloorRow("open a 10,001-point protocol (median)", openMedian, readMedian, "ms", 15);
     benchInfo("  the same, parsed text kept (median)", benchMedian(warmMs), "ms");
-    benchRow("one point written durably (median)", writeMedian, "ms", 10);
+    benchFloorRow("one point written durably (median)", writeMedian, bareMedian, "ms", 10, 2);
+    benchInfo("  the first write after the opening", writeMs.front(), "ms");
     benchInfo("  baseline: a whole-file read per key, opening", baselineOpen, "ms");
     benchInfo("  baseline: a whole-file rewrite per key, point", baselineWriteMedian, "ms");
     return 0;

@@ -7,7 +7,8 @@
 // [Protocol] head of Version 100 (numeric texts) or 99 (Windows-1251 texts),
 // and whether a point deletion and a litres correction run on the file after
 // the opening. Every encoded value read is also decoded on its own, and a
-// numeric text that decodes must encode back to the same bytes.
+// numeric text that decodes must encode back to the same bytes; the points'
+// keys read in one pass must be those that key lookups give.
 
 #include "fuzz_files.h"
 #include "tank/protocol_codec.h"
@@ -79,7 +80,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
         const qint32 stop = reader.stopPoint();
         (void)reader.pointKeys(stop, QStringLiteral("0"));
-        (void)reader.points();
+        // The one-pass reading of the points' keys gives what key lookups give.
+        std::vector<std::pair<int, PointKeys>> keys;
+        (void)reader.points(nullptr, &keys, QStringLiteral("-"));
+        for (const auto &[i, k] : keys) {
+            const PointKeys one = reader.pointKeys(i, QStringLiteral("-"));
+            check(k.Time == one.Time && k.FilterN == one.FilterN && k.FilterC == one.FilterC &&
+                  k.Sistem_Time == one.Sistem_Time && k.liter == one.liter &&
+                  k.Tetmo == one.Tetmo && k.Status_Save == one.Status_Save);
+        }
     }
 
     if (opened.ok() && (shape & 8) && !points.points.empty()) {

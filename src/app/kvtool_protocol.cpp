@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <charconv>
 #include <memory>
 
 namespace {
@@ -116,7 +117,21 @@ int kvtoolProtocol(const QStringList &args, QTextStream &out, QTextStream &err)
     out << "UpDown3: " << general.UpDown3 << '\n';
     out << "Stop_Point: " << points.stopPoint << '\n';
     out << "User points: " << data->UserPoints.size() << '\n';
-    for (const UserPoint &p : data->UserPoints)
-        out << p.index << '\t' << p.n << '\t' << nf.general(p.litres) << '\n';
+    // One line a point, put together here and written at once: the stream's
+    // own number output costs more than the reading of the whole protocol.
+    QString lines;
+    lines.reserve(qsizetype(data->UserPoints.size()) * 24);
+    for (const UserPoint &p : data->UserPoints) {
+        char index[12], n[12];
+        const char *indexEnd = std::to_chars(index, index + sizeof index, p.index).ptr;
+        const char *nEnd = std::to_chars(n, n + sizeof n, p.n).ptr;
+        lines += QLatin1String(index, indexEnd - index);
+        lines += QLatin1Char('\t');
+        lines += QLatin1String(n, nEnd - n);
+        lines += QLatin1Char('\t');
+        lines += nf.general(p.litres);
+        lines += QLatin1Char('\n');
+    }
+    out << lines;
     return kExitOk;
 }

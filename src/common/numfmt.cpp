@@ -6,6 +6,7 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <charconv>
 #include <cmath>
 
 QString NumberFormat::format(const char *printfFormat, double value) const
@@ -41,6 +42,31 @@ QString NumberFormat::general(double value) const
         value = 0;
     if (value == 0)
         return QStringLiteral("0"); // also for -0
+    // Litres and most other values are whole hundredths below 10,000: written
+    // directly, without the general conversion (which costs some thousand
+    // instructions a number). The double nearest to a decimal of at most 15
+    // digits gives that decimal back at 15 significant digits, and below
+    // 10,000 no exponent form is chosen, so the text is the same.
+    if (std::fabs(value) < 10000) {
+        const qint64 hundredths = std::llround(value * 100);
+        if (double(hundredths) / 100 == value) {
+            const qint64 h = hundredths < 0 ? -hundredths : hundredths;
+            char text[16];
+            char *w = text;
+            if (hundredths < 0)
+                *w++ = '-';
+            w = std::to_chars(w, text + sizeof text, h / 100).ptr;
+            const int cents = int(h % 100);
+            QString s = QString::fromLatin1(text, w - text);
+            if (cents != 0) {
+                s += m_sep;
+                s += QLatin1Char(char('0' + cents / 10));
+                if (cents % 10 != 0)
+                    s += QLatin1Char(char('0' + cents % 10));
+            }
+            return s;
+        }
+    }
     QString s = QString::number(value, 'g', 15);
     // Qt writes exponents as "e+15" / "e-05"; the texts shown write "E15" / "E-5".
     const int e = s.indexOf(QLatin1Char('e'));

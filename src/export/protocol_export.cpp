@@ -117,17 +117,12 @@ ProtocolStatus readExportData(const QString &path, ExportDocument document, Expo
     // Every point the reading visits, usable by the opening's rule or not: a
     // time that does not convert matters to no document, and the workbook
     // lists its points whatever their numbers hold.
-    const PointsRead read = r.points(&out.notes);
-    std::vector<int> indices;
-    indices.reserve(read.points.size() + read.skipped.size());
-    for (const StoredPoint &p : read.points)
-        indices.push_back(p.index);
-    indices.insert(indices.end(), read.skipped.begin(), read.skipped.end());
-    std::sort(indices.begin(), indices.end());
-    out.points.reserve(indices.size());
+    std::vector<std::pair<int, PointKeys>> keys;
+    (void)r.points(&out.notes, &keys, QString());
+    out.points.reserve(keys.size());
     const QByteArray zero("0");
-    for (const int i : indices) {
-        ExportPoint p{i, r.pointKeys(i, QString()), std::nullopt, std::nullopt};
+    for (auto &[i, k] : keys) {
+        ExportPoint p{i, std::move(k), std::nullopt, std::nullopt};
         auto orZero = [&](const QString &v) { return v.isEmpty() ? zero : v.toLatin1(); };
         p.n = storedPointInteger(orZero(p.keys.FilterN));
         p.litres = storedPointLitres(orZero(p.keys.liter));

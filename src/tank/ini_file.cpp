@@ -41,42 +41,32 @@ bool isBlank(const QByteArray &line)
 } // namespace
 
 namespace {
-inline bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
+using IniText::entryOf;
+using IniText::EntrySpan;
+using IniText::forEachLine;
+using IniText::isSpace;
 
-// Calls f(line, length) for every line of text[from, to), without its line end.
-template <typename F>
-void forEachLine(const char *text, qsizetype from, qsizetype to, F &&f)
+// Line ends in bytes; a text of n bytes has at most n, so only a text longer
+// than `limit` bytes is counted at all.
+bool moreLinesThan(const QByteArray &bytes, qsizetype limit)
 {
-    qsizetype pos = from;
-    while (pos < to) {
-        const char *p = text + pos;
-        const void *nl = std::memchr(p, '\n', size_t(to - pos));
-        qsizetype len = nl ? static_cast<const char *>(nl) - p : to - pos;
-        pos += len + 1;
-        if (len > 0 && p[len - 1] == '\r')
-            --len;
-        f(p, len);
-    }
-}
-
-// Where the key and the value of an entry line lie: blanks around both
-// dropped, enclosing quotes of the value too. `plain` when the line is written
-// back as key=value unchanged.
-struct EntrySpan {
-    qsizetype ka = 0, kb = 0, va = 0, vb = 0;
-    bool plain = false;
-};
-
-// false for a line without "=" (a comment, garbage): not an entry.
-bool entryOf(const char *p, qsizetype len, EntrySpan &e)
-{
-    const void *eqp = std::memchr(p, '=', size_t(len));
-    if (!eqp)
+    if (bytes.size() <= limit)
         return false;
-    const qsizetype eq = static_cast<const char *>(eqp) - p;
+    const char *p = bytes.constData();
+    const char *end = p + bytes.size();
+    qsizetype count = 0;
+    while (const void *nl = std::memchr(p, '\n', size_t(end - p))) {
+        if (++count > limit)
+            return true;
+        p = static_cast<const char *>(nl) + 1;
+    }
+    return false;
+}
+
+} // namespace
+
+bool IniText::entryOfUntidy(const char *p, qsizetype len, qsizetype eq, EntrySpan &e)
+{
     qsizetype a = 0, b = len;
     while (a < eq && isSpace(p[a]))
         ++a;
@@ -98,7 +88,6 @@ bool entryOf(const char *p, qsizetype len, EntrySpan &e)
     }
     return true;
 }
-} // namespace
 
 IniDocument IniDocument::parse(const QByteArray &bytes)
 {
@@ -116,24 +105,32 @@ IniDocument IniDocument::parse(const QByteArray &bytes)
 
     // Only the section headers are looked at here; the lines of a section are
     // built when something looks into it (a protocol's 70,000 point keys are
-    // read in one pass over the text instead).
+    // read in one pass over the text instead). A header is a line whose first
+    // character other than blanks is "[": each "[" is looked at, and the rest
+    // of its line skipped when blanks alone do not lead to it.
     const char *data = bytes.constData();
     const qsizetype n = bytes.size();
+    const qsizetype textStart = pos;
     doc.m_sections.back().built = false;
     doc.m_sections.back().from = pos;
     while (pos < n) {
-        const qsizetype start = pos;
-        const char *p = data + pos;
-        const void *nl = std::memchr(p, '\n', size_t(n - pos));
-        qsizetype len = nl ? static_cast<const char *>(nl) - p : n - pos;
-        pos += len + 1;
-        if (len > 0 && p[len - 1] == '\r')
-            --len;
-        qsizetype a = 0;
-        while (a < len && isSpace(p[a]))
-            ++a;
-        if (a == len || p[a] != '[')
+        const void *bracket = std::memchr(data + pos, '[', size_t(n - pos));
+        if (!bracket)
+            break;
+        const qsizetype at = static_cast<const char *>(bracket) - data;
+        qsizetype start = at;
+        while (start > textStart && data[start - 1] != '\n' && isSpace(data[start - 1]))
+            --start;
+        const void *nl = std::memchr(data + at, '\n', size_t(n - at));
+        const qsizetype lineEnd = nl ? static_cast<const char *>(nl) - data : n;
+        pos = lineEnd + 1;
+        if (start > textStart && data[start - 1] != '\n')
             continue;
+        const char *p = data + start;
+        qsizetype len = lineEnd - start;
+        if (p[len - 1] == '\r')
+            --len;
+        const qsizetype a = at - start;
         qsizetype b = len;
         while (b > a && isSpace(p[b - 1]))
             --b;
@@ -163,15 +160,15 @@ void IniDocument::build(size_t i) const
     s.built = true;
     const char *text = m_text.constData();
     qsizetype count = 0;
-    forEachLine(text, s.from, s.to, [&count](const char *, qsizetype) { ++count; });
+    forEachLine(text, s.from, s.to, [&count](const char *, qsizetype, qsizetype) { ++count; });
     s.lines.reserve(size_t(count));
     if (i > 0)
         s.index.reserve(count);
-    forEachLine(text, s.from, s.to, [&](const char *p, qsizetype len) {
+    forEachLine(text, s.from, s.to, [&](const char *p, qsizetype len, qsizetype eq) {
         Line line;
         EntrySpan e;
         // Lines before the first section are kept as they are.
-        if (i > 0 && entryOf(p, len, e)) {
+        if (i > 0 && entryOf(p, len, eq, e)) {
             line.plain = e.plain;
             line.entry = true;
             line.key = QByteArray(p + e.ka, e.kb - e.ka);
@@ -183,6 +180,7 @@ void IniDocument::build(size_t i) const
         }
         if (!line.plain)
             line.raw = QByteArray(p, len);
+        line.at = verbatimAt(p, len);
         s.lines.push_back(std::move(line));
     });
 }
@@ -197,54 +195,81 @@ QByteArray IniDocument::fold(const QByteArray &s)
     return plain ? s : s.trimmed().toLower();
 }
 
+qsizetype IniDocument::verbatimAt(const char *line, qsizetype len) const
+{
+    // The line end as read follows the line's bytes ("\r\n": the "\r" that
+    // reading dropped, then "\n"); a last line without one never matches.
+    const char *text = m_text.constData();
+    const qsizetype at = line - text;
+    const qsizetype end = at + len;
+    const bool same = m_eol.size() == 2
+                          ? end + 1 < m_text.size() && text[end] == '\r' && text[end + 1] == '\n'
+                          : end < m_text.size() && text[end] == '\n';
+    return same ? at : -1;
+}
+
 QByteArray IniDocument::serialize() const
 {
-    qsizetype size = m_bom ? 3 : 0;
+    // The pieces of the text in order. A piece that continues the one before
+    // it in the text as read joins it, so lines that are written back as they
+    // were read go out in long runs: a protocol rewritten for one new point is
+    // copied almost whole, not line by line.
+    std::vector<std::pair<const char *, qsizetype>> pieces;
     const qsizetype eol = m_eol.size();
-    const char *text = m_text.constData();
-    for (size_t i = 0; i < m_sections.size(); ++i) {
-        const Section &s = m_sections[i];
-        if (i > 0)
-            size += s.header.size() + eol;
-        if (!s.built)
-            forEachLine(text, s.from, s.to, [&](const char *, qsizetype len) { size += len + eol; });
-        for (const Line &l : s.lines)
-            if (!l.removed)
-                size += (l.plain ? l.key.size() + 1 + l.value.size() : l.raw.size()) + eol;
-    }
-    QByteArray out(size, Qt::Uninitialized);
-    char *w = out.data();
-    auto put = [&w](const char *p, qsizetype len) {
-        std::memcpy(w, p, size_t(len));
-        w += len;
+    auto put = [&pieces](const char *p, qsizetype len) {
+        if (len == 0)
+            return;
+        if (!pieces.empty() && pieces.back().first + pieces.back().second == p)
+            pieces.back().second += len;
+        else
+            pieces.emplace_back(p, len);
     };
-    auto putBytes = [&put](const QByteArray &b) { put(b.constData(), b.size()); };
+    auto putLine = [&](const char *p, qsizetype len, qsizetype at) {
+        if (at >= 0) {
+            put(m_text.constData() + at, len + eol);
+        } else {
+            put(p, len);
+            put(m_eol.constData(), eol);
+        }
+    };
     if (m_bom)
-        put("\xEF\xBB\xBF", 3);
+        put(m_text.constData(), 3);
     for (size_t i = 0; i < m_sections.size(); ++i) {
         const Section &s = m_sections[i];
         if (i > 0) {
-            putBytes(s.header);
-            putBytes(m_eol);
+            put(s.header.constData(), s.header.size());
+            put(m_eol.constData(), eol);
         }
         // A section nobody looked into goes out line by line as it was read.
         if (!s.built)
-            forEachLine(text, s.from, s.to, [&](const char *p, qsizetype len) {
-                put(p, len);
-                putBytes(m_eol);
-            });
+            forEachLine(m_text.constData(), s.from, s.to,
+                        [&](const char *p, qsizetype len, qsizetype) {
+                            putLine(p, len, verbatimAt(p, len));
+                        });
         for (const Line &l : s.lines) {
             if (l.removed)
                 continue;
-            if (l.plain) {
-                putBytes(l.key);
-                *w++ = '=';
-                putBytes(l.value);
+            if (l.at >= 0) {
+                put(m_text.constData() + l.at,
+                    (l.plain ? l.key.size() + 1 + l.value.size() : l.raw.size()) + eol);
+            } else if (l.plain) {
+                put(l.key.constData(), l.key.size());
+                put("=", 1);
+                put(l.value.constData(), l.value.size());
+                put(m_eol.constData(), eol);
             } else {
-                putBytes(l.raw);
+                putLine(l.raw.constData(), l.raw.size(), -1);
             }
-            putBytes(m_eol);
         }
+    }
+    qsizetype size = 0;
+    for (const auto &piece : pieces)
+        size += piece.second;
+    QByteArray out(size, Qt::Uninitialized);
+    char *w = out.data();
+    for (const auto &[p, len] : pieces) {
+        std::memcpy(w, p, size_t(len));
+        w += len;
     }
     return out;
 }
@@ -314,6 +339,7 @@ void IniDocument::setValue(const QByteArray &sectionName, const QByteArray &key,
         l.value = value;
         l.plain = true;
         l.raw.clear();
+        l.at = -1;
         return;
     }
     // After the last line that is not blank, so the blank line that separates
@@ -371,27 +397,6 @@ std::vector<QByteArray> IniDocument::keys(const QByteArray &sectionName) const
             out.push_back(l.key);
     }
     return out;
-}
-
-void IniDocument::forEachEntry(
-    const QByteArray &sectionName,
-    const std::function<void(QByteArrayView key, QByteArrayView value)> &f) const
-{
-    const size_t i = sectionIndex(sectionName);
-    if (i == 0)
-        return;
-    const Section &s = m_sections[i];
-    if (s.built) {
-        for (const Line &l : s.lines)
-            if (l.entry && !l.removed)
-                f(l.key, l.value);
-        return;
-    }
-    forEachLine(m_text.constData(), s.from, s.to, [&f](const char *p, qsizetype len) {
-        EntrySpan e;
-        if (entryOf(p, len, e))
-            f(QByteArrayView(p + e.ka, e.kb - e.ka), QByteArrayView(p + e.va, e.vb - e.va));
-    });
 }
 
 int IniDocument::entryCount(const QByteArray &sectionName) const
@@ -580,7 +585,7 @@ QString IniFile::load()
     m_stampValid =
         error.isEmpty() && ::fstat(fd, &st) == 0 && stampOf(st, m_stamp) && m_stamp == before;
     ::close(fd);
-    if (error.isEmpty() && bytes.count('\n') > kMaxLines) {
+    if (error.isEmpty() && moreLinesThan(bytes, kMaxLines)) {
         m_stampValid = false;
         error = QStringLiteral("Unable to read %1: the file has more than %2 lines")
                     .arg(m_path)

@@ -20,12 +20,113 @@
 #include <QByteArrayView>
 #include <QHash>
 #include <QString>
-#include <functional>
+#include <cstring>
 #include <sys/types.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <vector>
 
 /// Longest value a read gives back (the platform's 2048-character buffer).
 constexpr int kIniMaxValueLength = 2047;
+
+/// A lambda called once a line of a protocol's text, put into its caller.
+#if defined(__GNUC__)
+#define KV_INLINE __attribute__((always_inline))
+#else
+#define KV_INLINE
+#endif
+
+/// How a line of the text is read; shared by the document and by readers that
+/// walk a section's text in one pass (inline: they run once a line).
+namespace IniText {
+
+/// Blank, tab, and the line and page breaks '\n' '\v' '\f' '\r' (9 to 13).
+inline bool isSpace(char c)
+{
+    return c == ' ' || static_cast<unsigned char>(c - '\t') <= '\r' - '\t';
+}
+
+/// Calls f(line, length, eq) for every line of text[from, to), without its
+/// line end ("\n", or "\r\n"); eq is where the first "=" of the line lies,
+/// -1 when it has none. The text is looked at sixteen bytes at a time where
+/// the processor allows: a protocol has 70,000 short lines.
+template <typename F>
+void forEachLine(const char *text, qsizetype from, qsizetype to, F &&f)
+{
+    qsizetype start = from; // the line being read
+    qsizetype eq = -1;      // its first "=", from the line's start
+    const auto emit = [&](qsizetype end) KV_INLINE {
+        qsizetype len = end - start;
+        if (len > 0 && text[end - 1] == '\r')
+            --len;
+        f(text + start, len, eq);
+        start = end + 1;
+        eq = -1;
+    };
+    qsizetype pos = from;
+#if defined(__SSE2__)
+    const __m128i newline = _mm_set1_epi8('\n');
+    const __m128i equals = _mm_set1_epi8('=');
+    for (; pos + 16 <= to; pos += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + pos));
+        unsigned ends = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, newline)));
+        unsigned signs = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, equals)));
+        while (ends != 0) {
+            const int at = __builtin_ctz(ends);
+            const unsigned before = signs & ((1u << at) - 1);
+            if (eq < 0 && before != 0)
+                eq = pos + __builtin_ctz(before) - start;
+            emit(pos + at);
+            signs &= ~((2u << at) - 1); // the signs of the next line remain
+            ends &= ends - 1;
+        }
+        if (eq < 0 && signs != 0)
+            eq = pos + __builtin_ctz(signs) - start;
+    }
+#endif
+    for (; pos < to; ++pos) {
+        if (text[pos] == '\n')
+            emit(pos);
+        else if (text[pos] == '=' && eq < 0)
+            eq = pos - start;
+    }
+    if (start < to)
+        emit(to);
+}
+
+/// Where the key and the value of an entry line lie: blanks around both
+/// dropped, enclosing quotes of the value too. `plain` when the line is
+/// written back as key=value unchanged.
+struct EntrySpan {
+    qsizetype ka = 0, kb = 0, va = 0, vb = 0;
+    bool plain = false;
+};
+
+/// The spans of a line that needs trimming or unquoting (entryOf's other half).
+bool entryOfUntidy(const char *p, qsizetype len, qsizetype eq, EntrySpan &e);
+
+/// The key and the value of the line p[0, len) whose first "=" is at eq
+/// (forEachLine's); false for a line without "=" (a comment, garbage): not
+/// an entry.
+inline bool entryOf(const char *p, qsizetype len, qsizetype eq, EntrySpan &e)
+{
+    if (eq < 0)
+        return false;
+    // The line as the program writes it: nothing to trim, nothing quoted.
+    if (eq > 0 && eq + 1 < len && !isSpace(p[0]) && !isSpace(p[eq - 1]) && !isSpace(p[eq + 1]) &&
+        !isSpace(p[len - 1]) && p[eq + 1] != '"' && p[eq + 1] != '\'') {
+        e.ka = 0;
+        e.kb = eq;
+        e.va = eq + 1;
+        e.vb = len;
+        e.plain = true;
+        return true;
+    }
+    return entryOfUntidy(p, len, eq, e);
+}
+
+} // namespace IniText
 
 /// An INI text held in memory, values as raw bytes (a legacy protocol stores
 /// Windows-1251 bytes in them).
@@ -51,8 +152,27 @@ public:
     /// key line of a section in file order, duplicates included. A section not
     /// yet looked into is walked in the file's text as read, without building
     /// its lines and its key index: one pass reads all points of a protocol.
-    void forEachEntry(const QByteArray &section,
-                      const std::function<void(QByteArrayView key, QByteArrayView value)> &f) const;
+    template <typename F>
+    void forEachEntry(const QByteArray &section, F &&f) const
+    {
+        const size_t i = sectionIndex(section);
+        if (i == 0)
+            return;
+        const Section &s = m_sections[i];
+        if (s.built) {
+            for (const Line &l : s.lines)
+                if (l.entry && !l.removed)
+                    f(QByteArrayView(l.key), QByteArrayView(l.value));
+            return;
+        }
+        IniText::forEachLine(m_text.constData(), s.from, s.to,
+                             [&f](const char *p, qsizetype len, qsizetype eq) KV_INLINE {
+                                 IniText::EntrySpan e;
+                                 if (IniText::entryOf(p, len, eq, e))
+                                     f(QByteArrayView(p + e.ka, e.kb - e.ka),
+                                       QByteArrayView(p + e.va, e.vb - e.va));
+                             });
+    }
 
     /// "\r\n" unless the file used bare "\n".
     QByteArray lineEnd() const { return m_eol; }
@@ -65,6 +185,9 @@ private:
         bool entry = false;
         bool plain = false; // written back as key=value
         bool removed = false;
+        // Where the line and its line end stand unchanged in m_text; -1 for a
+        // line written or rewritten since, or one whose line end differs.
+        qsizetype at = -1;
     };
     struct Section {
         QByteArray name;
@@ -87,6 +210,9 @@ private:
     Section &sectionForWrite(const QByteArray &name);
     /// Builds the lines and the key index of section i from the file's text.
     void build(size_t i) const;
+    /// Where the line text[line, line + len) of m_text stands when its line
+    /// end as read is the one written back; -1 when not.
+    qsizetype verbatimAt(const char *line, qsizetype len) const;
 
     QByteArray m_text;                       // the file as read
     mutable std::vector<Section> m_sections; // [0] holds the lines before the first header

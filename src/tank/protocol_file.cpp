@@ -7,7 +7,11 @@
 #include "common/numfmt.h"
 #include "tank/protocol_codec.h"
 
+#include <QtEndian>
+
 #include <algorithm>
+#include <charconv>
+#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -27,40 +31,96 @@ QByteArray pointKey(int which, int i)
     return kPointKeys[size_t(which)] + QByteArray::number(i);
 }
 
+// Four or eight bytes of a lower-case name as a little-endian word, with the
+// bit 5 of each of its letters: a word of key bytes ORed with those bits
+// equals the name's word when the bytes spell it in any case ("_" and any
+// other sign must be as they are).
+struct NameWord {
+    quint64 word = 0;
+    quint64 bits = 0;
+    int size = 0;
+};
+template <int N>
+constexpr NameWord nameWord(const char (&lower)[N])
+{
+    static_assert(N == 5 || N == 9, "four or eight bytes and the final NUL");
+    NameWord w;
+    w.size = N - 1;
+    for (int i = N - 2; i >= 0; --i) {
+        w.word = (w.word << 8) | static_cast<unsigned char>(lower[i]);
+        w.bits = (w.bits << 8) | ((lower[i] >= 'a' && lower[i] <= 'z') ? 0x20 : 0);
+    }
+    return w;
+}
+inline bool spells(const char *k, const NameWord &w)
+{
+    if (w.size == 4)
+        return (qFromLittleEndian<quint32>(k) | quint32(w.bits)) == quint32(w.word);
+    return (qFromLittleEndian<quint64>(k) | w.bits) == w.word;
+}
+constexpr NameWord kTime = nameWord("time"), kTetm = nameWord("tetm"), kLite = nameWord("lite"),
+                   kFilt = nameWord("filt"), kTern = nameWord("tern"), kTerc = nameWord("terc"),
+                   kSistemT = nameWord("sistem_t"), kStatusS = nameWord("status_s"),
+                   kSave = nameWord("save");
+
 // The field (its place in kPointKeys) and the point index that a
 // [Protocol_Date] key names; false for any other key. Only the canonical
 // decimal form counts ("Time7", not "Time07"), as only that is ever written.
+// The name is matched as a lookup of the key matches it: ASCII letters without
+// regard to case, "_" as it is. It runs once for every line of the points, so
+// the name is compared in words, chosen by its first letter.
 bool pointKeyOf(QByteArrayView key, int &field, int &index)
 {
-    qsizetype p = 0;
-    while (p < key.size() && !(key[p] >= '0' && key[p] <= '9'))
-        ++p;
-    const qsizetype digits = key.size() - p;
-    if (p == 0 || digits == 0 || digits > 10 || (digits > 1 && key[p] == '0'))
+    const char *k = key.data();
+    const qsizetype size = key.size();
+    // Each name is followed by at least one digit.
+    int f = -1;
+    qsizetype length = 0;
+    switch (size < 5 ? 0 : k[0] | 0x20) {
+    case 't':
+        if (spells(k, kTime))
+            f = 0, length = 4;
+        else if (size >= 6 && spells(k, kTetm) && (k[4] | 0x20) == 'o')
+            f = 5, length = 5;
+        break;
+    case 'l':
+        if (size >= 6 && spells(k, kLite) && (k[4] | 0x20) == 'r')
+            f = 4, length = 5;
+        break;
+    case 'f':
+        if (size >= 8 && spells(k, kFilt)) {
+            if (spells(k + 3, kTern))
+                f = 1, length = 7;
+            else if (spells(k + 3, kTerc))
+                f = 2, length = 7;
+        }
+        break;
+    case 's':
+        if (size >= 12) {
+            if (spells(k, kSistemT) && spells(k + 7, kTime))
+                f = 3, length = 11;
+            else if (spells(k, kStatusS) && spells(k + 7, kSave))
+                f = 6, length = 11;
+        }
+        break;
+    default:
+        break;
+    }
+    const qsizetype digits = size - length;
+    if (f < 0 || digits > 10 || (digits > 1 && k[length] == '0'))
         return false;
     qint64 v = 0;
-    for (qsizetype i = p; i < key.size(); ++i) {
-        if (key[i] < '0' || key[i] > '9')
+    for (qsizetype i = length; i < size; ++i) {
+        const unsigned d = static_cast<unsigned char>(k[i] - '0');
+        if (d > 9)
             return false;
-        v = v * 10 + (key[i] - '0');
+        v = v * 10 + d;
     }
     if (v > std::numeric_limits<int>::max())
         return false;
-    // The names are letters and "_": folding bit 5 compares them without case.
-    for (size_t f = 0; f < kPointKeys.size(); ++f) {
-        const QByteArray &name = kPointKeys[f];
-        if (name.size() != p)
-            continue;
-        qsizetype i = 0;
-        while (i < p && (key[i] | 0x20) == (name[i] | 0x20))
-            ++i;
-        if (i == p) {
-            field = int(f);
-            index = int(v);
-            return true;
-        }
-    }
-    return false;
+    field = f;
+    index = int(v);
+    return true;
 }
 
 // The indices of the points stored in the file, ascending, up to Stop_Point:
@@ -96,20 +156,32 @@ qint32 stopPointOf(const IniFile &ini)
 
 // A decimal integer of 32 bits with blanks around it, read from the stored
 // bytes directly: the opening converts 20,000 of them.
-std::optional<qint32> bytesToInt32(QByteArrayView v)
+// Blanks around a stored number dropped (the values read are trimmed
+// already; the public conversions take any text).
+inline void trim(const char *&p, const char *&end)
 {
-    const QByteArrayView t = v.trimmed();
-    qsizetype i = 0;
-    const bool neg = !t.isEmpty() && t[0] == '-';
-    if (!t.isEmpty() && (t[0] == '-' || t[0] == '+'))
-        ++i;
-    if (i == t.size() || t.size() - i > 11)
+    while (p < end && IniText::isSpace(*p))
+        ++p;
+    while (end > p && IniText::isSpace(end[-1]))
+        --end;
+}
+
+inline std::optional<qint32> bytesToInt32(QByteArrayView v)
+{
+    const char *p = v.data();
+    const char *end = p + v.size();
+    trim(p, end);
+    const bool neg = p < end && *p == '-';
+    if (p < end && (*p == '-' || *p == '+'))
+        ++p;
+    if (p == end || end - p > 11)
         return std::nullopt;
     qint64 n = 0;
-    for (; i < t.size(); ++i) {
-        if (t[i] < '0' || t[i] > '9')
+    for (; p < end; ++p) {
+        const unsigned d = static_cast<unsigned char>(*p - '0');
+        if (d > 9)
             return std::nullopt;
-        n = n * 10 + (t[i] - '0');
+        n = n * 10 + d;
     }
     n = neg ? -n : n;
     if (n < std::numeric_limits<qint32>::min() || n > std::numeric_limits<qint32>::max())
@@ -121,105 +193,218 @@ std::optional<qint32> bytesToInt32(QByteArrayView v)
 // other text through the general decimal parser.
 std::optional<double> bytesToLitres(QByteArrayView v, const NumberFormat &nf)
 {
-    const QByteArrayView t = v.trimmed();
-    qsizetype i = (!t.isEmpty() && (t[0] == '-' || t[0] == '+')) ? 1 : 0;
-    const qsizetype digitsFrom = i;
-    while (i < t.size() && t[i] >= '0' && t[i] <= '9')
-        ++i;
-    const qsizetype intDigits = i - digitsFrom;
+    const char *p = v.data();
+    const char *end = p + v.size();
+    trim(p, end);
+    const QByteArrayView t(p, end - p);
+    const bool neg = p < end && *p == '-';
+    if (p < end && (*p == '-' || *p == '+'))
+        ++p;
+    // The digits as one integer (exact while there are at most 15 of them).
+    quint64 m = 0;
+    const char *digitsFrom = p;
+    for (unsigned d; p < end && (d = static_cast<unsigned char>(*p - '0')) <= 9; ++p)
+        m = m * 10 + d;
+    const qsizetype intDigits = p - digitsFrom;
     qsizetype fracDigits = 0;
-    qsizetype comma = -1;
-    if (i < t.size() && t[i] == ',') {
-        comma = i++;
-        const qsizetype f = i;
-        while (i < t.size() && t[i] >= '0' && t[i] <= '9')
-            ++i;
-        fracDigits = i - f;
+    if (p < end && *p == ',') {
+        const char *f = ++p;
+        for (unsigned d; p < end && (d = static_cast<unsigned char>(*p - '0')) <= 9; ++p)
+            m = m * 10 + d;
+        fracDigits = p - f;
     }
-    if (i == t.size() && intDigits > 0 && intDigits + fracDigits <= 15) {
+    if (p == end && intDigits > 0 && intDigits + fracDigits <= 15) {
         // Up to 15 digits are exact in a double, and so is 10^fracDigits: the
         // one division rounds as a decimal conversion of the text does.
         static constexpr double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7,
                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-        qint64 m = 0;
-        for (qsizetype k = digitsFrom; k < t.size(); ++k)
-            if (k != comma)
-                m = m * 10 + (t[k] - '0');
         const double d = double(m) / kTens[fracDigits];
-        return t[0] == '-' ? -d : d;
+        return neg ? -d : d;
     }
     return nf.parse(QString::fromLatin1(t));
 }
 
-PointsRead readPointsFrom(const IniFile &ini, QStringList *notes)
+// The seven keys of one index as the program writes them ("Time12",
+// "FilterN12" ... "Status_Save12"). A key that is the one the program writes
+// after the key before it is known at once, without taking it apart.
+class WrittenKeys {
+public:
+    void setIndex(int i)
+    {
+        m_index = i;
+        char digits[12];
+        const qsizetype n = std::to_chars(digits, digits + sizeof digits, i).ptr - digits;
+        qsizetype at = 0;
+        for (size_t f = 0; f < 7; ++f) {
+            const QByteArray &name = kPointKeys[f];
+            m_from[f] = at;
+            std::memcpy(m_text.data() + at, name.constData(), size_t(name.size()));
+            at += name.size();
+            std::memcpy(m_text.data() + at, digits, size_t(n));
+            at += n;
+            m_size[f] = at - m_from[f];
+        }
+    }
+    int index() const { return m_index; }
+    bool is(QByteArrayView key, size_t field) const
+    {
+        return key.size() == m_size[field] &&
+               std::memcmp(key.data(), m_text.data() + m_from[field], size_t(m_size[field])) == 0;
+    }
+
+private:
+    int m_index = -1;
+    std::array<char, 7 * (11 + 10)> m_text{};
+    std::array<qsizetype, 7> m_from{}, m_size{};
+};
+
+// The stored points up to Stop_Point, in one pass over the text. With `keys`,
+// also the seven keys of every index visited as key reads give them (`def`
+// where one is absent).
+PointsRead readPointsFrom(const IniFile &ini, QStringList *notes,
+                          std::vector<std::pair<int, PointKeys>> *keys = nullptr,
+                          const QString &def = QString())
 {
     PointsRead r;
     r.stopPoint = stopPointOf(ini);
-    // One pass over [Protocol_Date] collects every point key up to Stop_Point
-    // with its value; nothing is looked up key by key.
-    struct Found {
-        int index;
-        int field;
-        QByteArrayView value;
+    const NumberFormat nf(QLatin1Char(','));
+    const QByteArrayView userSave("User Save");
+    const QByteArrayView autoSave("Auto Save");
+    const QString absent = def.left(kIniMaxValueLength);
+    const size_t keysBefore = keys ? keys->size() : 0;
+
+    // The seven keys of one point as a read gives them: the first of
+    // duplicates, at most kIniMaxValueLength bytes, else the default.
+    struct Point {
+        int index = -1;
+        std::array<QByteArrayView, 7> value;
+        std::array<bool, 7> have{};
+        void start(int i)
+        {
+            index = i;
+            have.fill(false);
+        }
+        void set(int field, QByteArrayView v)
+        {
+            if (have[size_t(field)])
+                return;
+            have[size_t(field)] = true;
+            value[size_t(field)] = v.first(std::min<qsizetype>(v.size(), kIniMaxValueLength));
+        }
     };
-    std::vector<Found> found;
+    const auto finish = [&](const Point &p) {
+        static constexpr std::array<const char *, 7> kDefaults = {"0", "0", "0", "0",
+                                                                  "0", "0", "Auto Save"};
+        std::array<QByteArrayView, 7> value;
+        for (size_t f = 0; f < 7; ++f)
+            value[f] = p.have[f] ? p.value[f] : QByteArrayView(kDefaults[f]);
+        if (keys) {
+            std::array<QString, 7> text;
+            for (size_t f = 0; f < 7; ++f)
+                text[f] = p.have[f] ? QString::fromLatin1(p.value[f]) : absent;
+            keys->push_back({p.index,
+                             {text[0], text[1], text[2], text[3], text[4], text[5], text[6]}});
+        }
+        const auto time = bytesToInt32(value[0]);
+        const auto n = bytesToInt32(value[1]);
+        const auto litres = bytesToLitres(value[4], nf);
+        if (!time || !n || !litres) {
+            r.skipped.push_back(p.index);
+            return;
+        }
+        const QByteArrayView status = value[6];
+        r.points.push_back({p.index, *time, *n, *litres,
+                            status == userSave   ? Protocol::kUserSave
+                            : status == autoSave ? Protocol::kAutoSave
+                                                 : QString::fromLatin1(status)});
+    };
+
+    // The program writes the points in ascending index, each with its keys
+    // together: they are taken as they come, one point at a time. A file put
+    // together otherwise (an index lower than one before it) is read again
+    // below, its keys sorted by index.
+    bool inOrder = true;
     if (r.stopPoint >= 0) {
+        r.points.reserve(size_t(std::min(r.stopPoint, qint32(Protocol::kTableLast))) + 1);
+        Point cur;
+        WrittenKeys written;
+        int lastField = 6, lastIndex = -1; // the key before: the first expected is Time0
+        ini.document().forEachEntry(Protocol::kProtocolDate,
+                                    [&](QByteArrayView k, QByteArrayView v) KV_INLINE {
+                                        if (!inOrder)
+                                            return;
+                                        const int nextField = lastField == 6 ? 0 : lastField + 1;
+                                        const int nextIndex =
+                                            lastField != 6 ? lastIndex
+                                            : lastIndex < std::numeric_limits<int>::max()
+                                                ? lastIndex + 1
+                                                : -1;
+                                        if (nextIndex >= 0 && written.index() != nextIndex)
+                                            written.setIndex(nextIndex);
+                                        int field = nextField, i = nextIndex;
+                                        if (!(nextIndex >= 0 && written.is(k, size_t(nextField))) &&
+                                            !pointKeyOf(k, field, i))
+                                            return;
+                                        lastField = field;
+                                        lastIndex = i;
+                                        if (i > r.stopPoint)
+                                            return;
+                                        if (i != cur.index) {
+                                            if (i < cur.index) {
+                                                inOrder = false;
+                                                return;
+                                            }
+                                            if (cur.index >= 0)
+                                                finish(cur);
+                                            cur.start(i);
+                                        }
+                                        cur.set(field, v);
+                                    });
+        if (inOrder && cur.index >= 0)
+            finish(cur);
+        r.lastIndex = inOrder ? cur.index : -1;
+    }
+    if (!inOrder) {
+        r.points.clear();
+        r.skipped.clear();
+        if (keys)
+            keys->resize(keysBefore);
+        struct Found {
+            int index;
+            int field;
+            QByteArrayView value;
+        };
+        std::vector<Found> found;
         ini.document().forEachEntry(Protocol::kProtocolDate,
                                     [&](QByteArrayView k, QByteArrayView v) {
                                         int field = 0, i = 0;
                                         if (pointKeyOf(k, field, i) && i <= r.stopPoint)
                                             found.push_back({i, field, v});
                                     });
+        // Duplicates keep their file order: the first counts.
+        std::stable_sort(found.begin(), found.end(),
+                         [](const Found &a, const Found &b) { return a.index < b.index; });
+        Point cur;
+        for (const Found &f : found) {
+            if (f.index != cur.index) {
+                if (cur.index >= 0)
+                    finish(cur);
+                cur.start(f.index);
+            }
+            cur.set(f.field, f.value);
+        }
+        if (cur.index >= 0)
+            finish(cur);
+        r.lastIndex = cur.index;
     }
-    // The program writes the points in ascending index; a file put together
-    // otherwise is sorted, keeping duplicates in file order (the first counts).
-    const auto byIndex = [](const Found &a, const Found &b) { return a.index < b.index; };
-    if (!std::is_sorted(found.begin(), found.end(), byIndex))
-        std::stable_sort(found.begin(), found.end(), byIndex);
-
     // Only stored points are read: a protocol without points has none, not a
-    // default point 0 that nobody recorded.
-    std::vector<int> visit;
-    for (const Found &f : found)
-        if (visit.empty() || visit.back() != f.index)
-            visit.push_back(f.index);
-    r.lastIndex = visit.empty() ? -1 : visit.back();
-    // (A protocol without points has no Stop_Point to speak of.)
+    // default point 0 that nobody recorded. (A protocol without points has no
+    // Stop_Point to speak of.)
     if (r.lastIndex < r.stopPoint && (r.lastIndex >= 0 || r.stopPoint > 0) && notes)
         notes->append(QStringLiteral("Stop_Point %1 names points that are not stored; points "
                                      "after %2 are not read.")
                           .arg(r.stopPoint)
                           .arg(r.lastIndex));
-    const NumberFormat nf(QLatin1Char(','));
-    const QByteArray userSave = Protocol::kUserSave.toLatin1();
-    const QByteArray autoSave = Protocol::kAutoSave.toLatin1();
-    r.points.reserve(visit.size());
-    auto next = found.cbegin();
-    for (const int i : visit) {
-        // The seven keys of point i as a read gives them: the first of
-        // duplicates, at most kIniMaxValueLength bytes, else the default.
-        std::array<QByteArrayView, 7> value = {"0", "0", "0", "0", "0", "0", autoSave};
-        std::array<bool, 7> have{};
-        for (; next != found.cend() && next->index == i; ++next) {
-            if (have[size_t(next->field)])
-                continue;
-            have[size_t(next->field)] = true;
-            value[size_t(next->field)] =
-                next->value.first(std::min<qsizetype>(next->value.size(), kIniMaxValueLength));
-        }
-        const auto time = bytesToInt32(value[0]);
-        const auto n = bytesToInt32(value[1]);
-        const auto litres = bytesToLitres(value[4], nf);
-        if (!time || !n || !litres) {
-            r.skipped.push_back(i);
-            continue;
-        }
-        const QByteArrayView status = value[6];
-        r.points.push_back({i, *time, *n, *litres,
-                            status == userSave   ? Protocol::kUserSave
-                            : status == autoSave ? Protocol::kAutoSave
-                                                 : QString::fromLatin1(status)});
-    }
     return r;
 }
 
@@ -446,9 +631,11 @@ PointKeys ProtocolReader::pointKeys(int i, const QString &def) const
     return p;
 }
 
-PointsRead ProtocolReader::points(QStringList *notes) const
+PointsRead ProtocolReader::points(QStringList *notes,
+                                  std::vector<std::pair<int, PointKeys>> *keys,
+                                  const QString &def) const
 {
-    return readPointsFrom(m_ini, notes);
+    return readPointsFrom(m_ini, notes, keys, def);
 }
 
 // ---------------------------------------------------------------------------

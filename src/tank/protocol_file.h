@@ -180,7 +180,11 @@ public:
     /// The seven keys of point i, each `def` when absent.
     PointKeys pointKeys(int i, const QString &def) const;
     /// The points 0..Stop_Point with the usability rules (see ProtocolFile::readPoints).
-    PointsRead points(QStringList *notes = nullptr) const;
+    /// With `keys`, in the same pass, the seven keys of every index the reading
+    /// visits (usable or skipped, ascending) as pointKeys(index, def) gives them.
+    PointsRead points(QStringList *notes = nullptr,
+                      std::vector<std::pair<int, PointKeys>> *keys = nullptr,
+                      const QString &def = QString()) const;
 
 private:
     IniFile m_ini{QString()};

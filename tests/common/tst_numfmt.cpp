@@ -64,6 +64,25 @@ private Q_SLOTS:
         QCOMPARE(NumberFormat(QLatin1Char(',')).general(value), text);
     }
 
+    // Whole hundredths below 10,000 (litres above all) are written without
+    // the general conversion: the text must be the one it gives.
+    void generalFormOfHundredthsMatchesConversion()
+    {
+        const NumberFormat nf(QLatin1Char(','));
+        auto conversion = [](double v) {
+            return QString::number(v, 'g', 15).replace(QLatin1Char('.'), QLatin1Char(','));
+        };
+        for (qint64 h = -1000000; h <= 1000000; h += 37) {
+            const double v = double(h) / 100;
+            if (v != 0)
+                QCOMPARE(nf.general(v), conversion(v));
+        }
+        for (double v : {0.01, -0.01, 0.1, 0.99, 9999.99, -9999.99, 1000.0, 9999.0, 0.05, 12.5,
+                         1e-3, 0.125, 0.1 + 0.2, 10000.0, 10000.01, 123456.78})
+            QCOMPARE(nf.general(v), conversion(v));
+        QCOMPARE(NumberFormat(QLatin1Char('.')).general(-40.25), QStringLiteral("-40.25"));
+    }
+
     void parse_data()
     {
         QTest::addColumn<QString>("text");

@@ -8,6 +8,7 @@
 #include "tank/ini_file.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,6 +23,44 @@ void writeRaw(const QString &path, const QByteArray &bytes)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(f.write(bytes), bytes.size());
+}
+
+using Entries = std::vector<std::pair<QByteArray, QByteArray>>;
+
+// The entries of every section of a text, read line by line the plain way
+// (split at "\n", one "\r" dropped, the first "=" splits, blanks trimmed,
+// enclosing quotes dropped): what the document's one-pass reading must give.
+// Sections by name as first found; the lines before the first header are none.
+std::vector<std::pair<QByteArray, Entries>> lineByLine(const QByteArray &text)
+{
+    std::vector<std::pair<QByteArray, Entries>> out;
+    Entries *current = nullptr;
+    QList<QByteArray> lines = text.split('\n');
+    if (text.endsWith('\n'))
+        lines.removeLast();
+    for (QByteArray line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        const QByteArray t = line.trimmed();
+        if (t.startsWith('[')) {
+            const qsizetype close = t.indexOf(']');
+            const QByteArray name = t.mid(1, close < 0 ? -1 : close - 1).trimmed();
+            bool seen = false;
+            for (const auto &s : out)
+                seen = seen || s.first.compare(name, Qt::CaseInsensitive) == 0;
+            out.push_back({seen ? QByteArray("\x01seen") : name, {}});
+            current = &out.back().second;
+            continue;
+        }
+        const qsizetype eq = line.indexOf('=');
+        if (!current || eq < 0)
+            continue;
+        QByteArray value = line.mid(eq + 1).trimmed();
+        if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+            value = value.mid(1, value.size() - 2);
+        current->push_back({line.left(eq).trimmed(), value});
+    }
+    return out;
 }
 } // namespace
 
@@ -43,6 +82,8 @@ private Q_SLOTS:
     void commitKeepsSymlinkAndMode();
     void lineBreaksInValueCannotInjectKeys();
     void changesOnDiskAreSeenBetweenOperations();
+    void entriesAsLineByLineReading_data();
+    void entriesAsLineByLineReading();
 };
 
 void TestIniFile::writePlacement_data()
@@ -81,6 +122,13 @@ void TestIniFile::writePlacement_data()
         << QByteArray("\xEF\xBB\xBF; note\r\n[A]\r\nno equals here\r\nx=1\r\n") << QByteArray("A")
         << QByteArray("y") << QByteArray("2")
         << QByteArray("\xEF\xBB\xBF; note\r\n[A]\r\nno equals here\r\nx=1\r\ny=2\r\n");
+    QTest::newRow("line ends become the file's, in the section written and the others")
+        << QByteArray("[A]\r\nx=1\nq=2\r\r\n[B]\nz=3\n\r\n") << QByteArray("A") << QByteArray("y")
+        << QByteArray("5") << QByteArray("[A]\r\nx=1\r\nq=2\r\r\ny=5\r\n[B]\r\nz=3\r\n\r\n");
+    QTest::newRow("rewritten key in the middle of unchanged lines")
+        << QByteArray("[A]\r\na=1\r\nb = 2\r\nc=3\r\n;x\r\nd=4") << QByteArray("A")
+        << QByteArray("c") << QByteArray("9")
+        << QByteArray("[A]\r\na=1\r\nb = 2\r\nc=9\r\n;x\r\nd=4\r\n");
     QTest::newRow("missing last line end")
         << QByteArray("[A]\r\nx=1") << QByteArray("A") << QByteArray("y") << QByteArray("2")
         << QByteArray("[A]\r\nx=1\r\ny=2\r\n");
@@ -308,6 +356,60 @@ void TestIniFile::changesOnDiskAreSeenBetweenOperations()
         QCOMPARE(ini.load(), QString());
         QCOMPARE(ini.readBytes("S", "k", ""), next.mid(7, 1));
         QCOMPARE(ini.readBytes("S", "m", ""), QByteArray("y"));
+    }
+}
+
+void TestIniFile::entriesAsLineByLineReading_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("headers") << QByteArray("a=1\r\n  [S] x\r\nk=v\r\n\t\r[T\r\nq=1\r\nx[U]\r\n"
+                                           "z=2\r\n [s]\r\nk=dup\r\n[]\r\n=e\r\n[V]");
+    QTest::newRow("entries") << QByteArray("[S]\r\n k = v \r\n\"q\"='x'\r\na=b=c\r\nno equals\r\n"
+                                           "e=\r\n=\r\nq=\"\r\nlong_key_beyond_sixteen_bytes="
+                                           "and a long value too\r\nlast=line without end");
+    QTest::newRow("line ends at every place of a sixteen-byte block")
+        << QByteArray("[S]\nk=0\nkk=1\nkkk=12\nkkkk=123\nk=1234567890\nkey=123456789012\n"
+                      "k0=12345678901234\n\n\n==\nx=\r\r\n");
+    // Random texts of the signs that matter, with a seed so that a failure repeats.
+    QRandomGenerator random(20261211);
+    const char signs[] = "ab=[] \t\r\n\v\f\"'xS";
+    for (int t = 0; t < 40; ++t) {
+        QByteArray text("[S]\n");
+        const int size = int(random.bounded(600));
+        for (int i = 0; i < size; ++i)
+            text += signs[random.bounded(int(sizeof signs) - 1)];
+        QTest::addRow("random %d", t) << text;
+    }
+}
+
+void TestIniFile::entriesAsLineByLineReading()
+{
+    QFETCH(QByteArray, text);
+    for (const auto &[name, expected] : lineByLine(text)) {
+        if (name.startsWith('\x01'))
+            continue; // a later section of the same name: never found by it
+        // Walked in the text as read, then in the lines built by a lookup.
+        const IniDocument doc = IniDocument::parse(text);
+        QVERIFY(doc.hasSection(name));
+        for (int pass = 0; pass < 2; ++pass) {
+            Entries got;
+            doc.forEachEntry(name, [&](QByteArrayView k, QByteArrayView v) {
+                got.push_back({k.toByteArray(), v.toByteArray()});
+            });
+            QCOMPARE(got, expected);
+            (void)doc.find(name, "anything");
+        }
+        for (const auto &[key, value] : expected) {
+            const QByteArray *found = doc.find(name, key);
+            QVERIFY(found);
+            bool first = true;
+            for (const auto &[k, v] : expected)
+                if (k.compare(key, Qt::CaseInsensitive) == 0) {
+                    if (first)
+                        QCOMPARE(*found, v);
+                    first = false;
+                }
+        }
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -294,6 +295,14 @@ void TestProtocolFile::pointsAndTable_data()
                pointLines(1, "1", "2147483647", "1", "User Save")
         << 1 << std::vector<int>{1} << std::vector<int>{}
         << std::vector<int>{0, 2147483647, 0, 0, 0, 0};
+
+    // A key is found as a lookup finds it: letters in any case, every other
+    // sign as it is (DEL is not "_").
+    QTest::newRow("a status key with DEL for the underscore is no status")
+        << "[Point]\r\nStop_Point=1\r\n[Protocol_Date]\r\n" +
+               pointLines(0, "0", "5", "1", "User Save") +
+               "TIME1=1\r\nFILTERN1=6\r\nLiTeR1=2\r\nStatus\x7fSave1=User Save\r\n"
+        << 1 << std::vector<int>{0, 1} << std::vector<int>{} << std::vector<int>{5, 0, 0, 0, 0, 0};
 }
 
 void TestProtocolFile::pointsAndTable()
@@ -331,6 +340,26 @@ void TestProtocolFile::pointsAndTable()
     }
     // Reading never writes.
     QCOMPARE(readAll(path), kHead + body);
+
+    // The seven keys of every point read in the same pass are what key-by-key
+    // reads give (the exports take them so).
+    ProtocolReader r;
+    QVERIFY(r.load(path).ok());
+    std::vector<std::pair<int, PointKeys>> keys;
+    const PointsRead again = r.points(nullptr, &keys, QStringLiteral("none"));
+    std::vector<int> visited = indices(again);
+    visited.insert(visited.end(), again.skipped.begin(), again.skipped.end());
+    std::sort(visited.begin(), visited.end());
+    std::vector<int> keyIndices;
+    auto fields = [](const PointKeys &k) {
+        return QStringList{k.Time,  k.FilterN, k.FilterC,    k.Sistem_Time,
+                           k.liter, k.Tetmo,   k.Status_Save};
+    };
+    for (const auto &[i, k] : keys) {
+        keyIndices.push_back(i);
+        QCOMPARE(fields(k), fields(r.pointKeys(i, QStringLiteral("none"))));
+    }
+    QCOMPARE(keyIndices, visited);
 }
 
 void TestProtocolFile::openingOverwritesOnlyUserIndices()
