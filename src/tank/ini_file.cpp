@@ -399,6 +399,16 @@ std::vector<QByteArray> IniDocument::keys(const QByteArray &sectionName) const
     return out;
 }
 
+bool IniDocument::sectionText(const QByteArray &name, QByteArrayView &text) const
+{
+    const size_t i = sectionIndex(name);
+    if (i == 0 || m_sections[i].built)
+        return false;
+    const Section &s = m_sections[i];
+    text = QByteArrayView(m_text.constData() + s.from, s.to - s.from);
+    return true;
+}
+
 int IniDocument::entryCount(const QByteArray &sectionName) const
 {
     const Section *s = section(sectionName);

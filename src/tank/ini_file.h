@@ -174,6 +174,11 @@ public:
                              });
     }
 
+    /// The lines of a section as read (the text after its header up to the
+    /// next one), while nothing has looked into the section or changed it:
+    /// a reader may walk them by the rules of IniText. False otherwise.
+    bool sectionText(const QByteArray &section, QByteArrayView &text) const;
+
     /// "\r\n" unless the file used bare "\n".
     QByteArray lineEnd() const { return m_eol; }
 

@@ -34,7 +34,7 @@ QByteArray pointKey(int which, int i)
 // Four or eight bytes of a lower-case name as a little-endian word, with the
 // bit 5 of each of its letters: a word of key bytes ORed with those bits
 // equals the name's word when the bytes spell it in any case ("_" and any
-// other sign must be as they are).
+// other sign must be as they are). An exact word has no such bits.
 struct NameWord {
     quint64 word = 0;
     quint64 bits = 0;
@@ -52,7 +52,17 @@ constexpr NameWord nameWord(const char (&lower)[N])
     }
     return w;
 }
-inline bool spells(const char *k, const NameWord &w)
+template <int N>
+constexpr NameWord exactWord(const char (&name)[N])
+{
+    static_assert(N == 5 || N == 9, "four or eight bytes and the final NUL");
+    NameWord w;
+    w.size = N - 1;
+    for (int i = N - 2; i >= 0; --i)
+        w.word = (w.word << 8) | static_cast<unsigned char>(name[i]);
+    return w;
+}
+inline bool spellsWord(const char *k, const NameWord &w)
 {
     if (w.size == 4)
         return (qFromLittleEndian<quint32>(k) | quint32(w.bits)) == quint32(w.word);
@@ -78,28 +88,28 @@ bool pointKeyOf(QByteArrayView key, int &field, int &index)
     qsizetype length = 0;
     switch (size < 5 ? 0 : k[0] | 0x20) {
     case 't':
-        if (spells(k, kTime))
+        if (spellsWord(k, kTime))
             f = 0, length = 4;
-        else if (size >= 6 && spells(k, kTetm) && (k[4] | 0x20) == 'o')
+        else if (size >= 6 && spellsWord(k, kTetm) && (k[4] | 0x20) == 'o')
             f = 5, length = 5;
         break;
     case 'l':
-        if (size >= 6 && spells(k, kLite) && (k[4] | 0x20) == 'r')
+        if (size >= 6 && spellsWord(k, kLite) && (k[4] | 0x20) == 'r')
             f = 4, length = 5;
         break;
     case 'f':
-        if (size >= 8 && spells(k, kFilt)) {
-            if (spells(k + 3, kTern))
+        if (size >= 8 && spellsWord(k, kFilt)) {
+            if (spellsWord(k + 3, kTern))
                 f = 1, length = 7;
-            else if (spells(k + 3, kTerc))
+            else if (spellsWord(k + 3, kTerc))
                 f = 2, length = 7;
         }
         break;
     case 's':
         if (size >= 12) {
-            if (spells(k, kSistemT) && spells(k + 7, kTime))
+            if (spellsWord(k, kSistemT) && spellsWord(k + 7, kTime))
                 f = 3, length = 11;
-            else if (spells(k, kStatusS) && spells(k + 7, kSave))
+            else if (spellsWord(k, kStatusS) && spellsWord(k + 7, kSave))
                 f = 6, length = 11;
         }
         break;
@@ -224,38 +234,87 @@ std::optional<double> bytesToLitres(QByteArrayView v, const NumberFormat &nf)
     return nf.parse(QString::fromLatin1(t));
 }
 
-// The seven keys of one index as the program writes them ("Time12",
-// "FilterN12" ... "Status_Save12"). A key that is the one the program writes
-// after the key before it is known at once, without taking it apart.
-class WrittenKeys {
+// The key the program writes after the one before it: the next field of the
+// same point, or "Time" of the next point. A key that is it is known at once,
+// without taking it apart (pointKeyOf would give the same field and index).
+class NextKey {
 public:
-    void setIndex(int i)
+    int field() const { return m_field; }
+    int index() const { return m_index; }
+    /// After the key of `field` and `index` was read.
+    void after(int field, int index)
     {
-        m_index = i;
-        char digits[12];
-        const qsizetype n = std::to_chars(digits, digits + sizeof digits, i).ptr - digits;
-        qsizetype at = 0;
-        for (size_t f = 0; f < 7; ++f) {
-            const QByteArray &name = kPointKeys[f];
-            m_from[f] = at;
-            std::memcpy(m_text.data() + at, name.constData(), size_t(name.size()));
-            at += name.size();
-            std::memcpy(m_text.data() + at, digits, size_t(n));
-            at += n;
-            m_size[f] = at - m_from[f];
+        if (field < 6) {
+            m_field = field + 1;
+            setIndex(index);
+        } else {
+            m_field = 0;
+            setIndex(index < std::numeric_limits<int>::max() ? index + 1 : -1);
         }
     }
-    int index() const { return m_index; }
-    bool is(QByteArrayView key, size_t field) const
+    /// The length of the next key when text[0, room) begins with it followed
+    /// by "="; 0 when not.
+    qsizetype at(const char *text, qsizetype room) const
     {
-        return key.size() == m_size[field] &&
-               std::memcmp(key.data(), m_text.data() + m_from[field], size_t(m_size[field])) == 0;
+        const qsizetype name = kPointKeys[size_t(m_field)].size();
+        const qsizetype size = name + m_digits;
+        if (m_index < 0 || room <= size || text[size] != '=' || !spells(text, m_field))
+            return 0;
+        for (qsizetype d = 0; d < m_digits; ++d)
+            if (text[name + d] != m_text[d])
+                return 0;
+        return size;
+    }
+    /// Whether `key` is the next key.
+    bool is(QByteArrayView key) const
+    {
+        const qsizetype name = kPointKeys[size_t(m_field)].size();
+        if (m_index < 0 || key.size() != name + m_digits || !spells(key.data(), m_field))
+            return false;
+        for (qsizetype d = 0; d < m_digits; ++d)
+            if (key[name + d] != m_text[d])
+                return false;
+        return true;
     }
 
 private:
-    int m_index = -1;
-    std::array<char, 7 * (11 + 10)> m_text{};
-    std::array<qsizetype, 7> m_from{}, m_size{};
+    void setIndex(int index)
+    {
+        if (index == m_index)
+            return;
+        m_index = index;
+        m_digits = index < 0 ? 0 : std::to_chars(m_text, m_text + sizeof m_text, index).ptr - m_text;
+    }
+    // Whether k begins with the name of a field as written, compared in words
+    // (the bytes of the name and a digit after it are there).
+    static bool spells(const char *k, int field)
+    {
+        static constexpr NameWord kExact[7][2] = {
+            {exactWord("Time"), {}},          {exactWord("Filt"), exactWord("terN")},
+            {exactWord("Filt"), exactWord("terC")},
+            {exactWord("Sistem_T"), exactWord("Time")},
+            {exactWord("lite"), {}},          {exactWord("Tetm"), {}},
+            {exactWord("Status_S"), exactWord("Save")}};
+        const NameWord *w = kExact[field];
+        switch (field) {
+        case 0:
+            return spellsWord(k, w[0]);
+        case 4:
+            return spellsWord(k, w[0]) && k[4] == 'r';
+        case 5:
+            return spellsWord(k, w[0]) && k[4] == 'o';
+        case 1:
+        case 2:
+            return spellsWord(k, w[0]) && spellsWord(k + 3, w[1]);
+        default:
+            return spellsWord(k, w[0]) && spellsWord(k + 7, w[1]);
+        }
+    }
+
+    int m_field = 0;
+    int m_index = 0;
+    qsizetype m_digits = 1;
+    char m_text[12] = {'0'};
 };
 
 // The stored points up to Stop_Point, in one pass over the text. With `keys`,
@@ -327,39 +386,63 @@ PointsRead readPointsFrom(const IniFile &ini, QStringList *notes,
     if (r.stopPoint >= 0) {
         r.points.reserve(size_t(std::min(r.stopPoint, qint32(Protocol::kTableLast))) + 1);
         Point cur;
-        WrittenKeys written;
-        int lastField = 6, lastIndex = -1; // the key before: the first expected is Time0
-        ini.document().forEachEntry(Protocol::kProtocolDate,
-                                    [&](QByteArrayView k, QByteArrayView v) KV_INLINE {
-                                        if (!inOrder)
-                                            return;
-                                        const int nextField = lastField == 6 ? 0 : lastField + 1;
-                                        const int nextIndex =
-                                            lastField != 6 ? lastIndex
-                                            : lastIndex < std::numeric_limits<int>::max()
-                                                ? lastIndex + 1
-                                                : -1;
-                                        if (nextIndex >= 0 && written.index() != nextIndex)
-                                            written.setIndex(nextIndex);
-                                        int field = nextField, i = nextIndex;
-                                        if (!(nextIndex >= 0 && written.is(k, size_t(nextField))) &&
-                                            !pointKeyOf(k, field, i))
-                                            return;
-                                        lastField = field;
-                                        lastIndex = i;
-                                        if (i > r.stopPoint)
-                                            return;
-                                        if (i != cur.index) {
-                                            if (i < cur.index) {
-                                                inOrder = false;
-                                                return;
-                                            }
-                                            if (cur.index >= 0)
-                                                finish(cur);
-                                            cur.start(i);
-                                        }
-                                        cur.set(field, v);
-                                    });
+        NextKey next;
+        // One key of a point with its value, in the order of the text.
+        const auto take = [&](int field, int i, QByteArrayView v) KV_INLINE {
+            next.after(field, i);
+            if (i > r.stopPoint)
+                return;
+            if (i != cur.index) {
+                if (i < cur.index) {
+                    inOrder = false;
+                    return;
+                }
+                if (cur.index >= 0)
+                    finish(cur);
+                cur.start(i);
+            }
+            cur.set(field, v);
+        };
+        const auto entry = [&](QByteArrayView k, QByteArrayView v) KV_INLINE {
+            int field = next.field(), i = next.index();
+            if (!next.is(k) && !pointKeyOf(k, field, i))
+                return;
+            take(field, i, v);
+        };
+        QByteArrayView text;
+        if (ini.document().sectionText(Protocol::kProtocolDate, text)) {
+            // The text as read, line by line. A line as the program writes it
+            // ("FilterN12=345": the key expected next, "=", a value without
+            // blanks around it or a quote before it) is taken as it stands;
+            // any other line is read by the container's rules.
+            const char *p = text.data();
+            const char *end = p + text.size();
+            while (p < end && inOrder) {
+                const void *nl = std::memchr(p, '\n', size_t(end - p));
+                const char *lineEnd = nl ? static_cast<const char *>(nl) : end;
+                qsizetype len = lineEnd - p;
+                if (len > 0 && p[len - 1] == '\r')
+                    --len;
+                const qsizetype key = next.at(p, len);
+                if (key > 0 && key + 1 < len && !IniText::isSpace(p[key + 1]) &&
+                    !IniText::isSpace(p[len - 1]) && p[key + 1] != '"' && p[key + 1] != '\'') {
+                    take(next.field(), next.index(), QByteArrayView(p + key + 1, len - key - 1));
+                } else {
+                    const void *eq = std::memchr(p, '=', size_t(len));
+                    IniText::EntrySpan e;
+                    if (IniText::entryOf(p, len, eq ? static_cast<const char *>(eq) - p : -1, e))
+                        entry(QByteArrayView(p + e.ka, e.kb - e.ka),
+                              QByteArrayView(p + e.va, e.vb - e.va));
+                }
+                p = nl ? lineEnd + 1 : end;
+            }
+        } else {
+            ini.document().forEachEntry(Protocol::kProtocolDate,
+                                        [&](QByteArrayView k, QByteArrayView v) KV_INLINE {
+                                            if (inOrder)
+                                                entry(k, v);
+                                        });
+        }
         if (inOrder && cur.index >= 0)
             finish(cur);
         r.lastIndex = inOrder ? cur.index : -1;
