@@ -31,12 +31,13 @@ namespace {
 
 constexpr int kPoints = 10001;
 
-QByteArray protocolBytes()
+QByteArray protocolBytes(int count = kPoints)
 {
     QByteArray b("[Protocol]\r\nMarking=OK\r\nVersion=100\r\n[User_Option]\r\n"
                  "CompanyName=#1041#1072#1082\r\nSN=123456\r\nLengthProbe=700\r\n"
-                 "[Point]\r\nStop_Point=10000\r\n[Protocol_Date]\r\n");
-    for (int i = 0; i < kPoints; ++i) {
+                 "[Point]\r\nStop_Point=" +
+                 QByteArray::number(count - 1) + "\r\n[Protocol_Date]\r\n");
+    for (int i = 0; i < count; ++i) {
         const QByteArray k = QByteArray::number(i);
         b += "Time" + k + "=" + QByteArray::number(i * 3) + "\r\nFilterN" + k + "=" +
              QByteArray::number(i % 4096) + "\r\nFilterC" + k + "=31234\r\nSistem_Time" + k +
@@ -141,6 +142,19 @@ void baselineWrite(const QString &path, const QByteArray &section, const QByteAr
 
 int main(int argc, char **argv)
 {
+    // --write DIR: the protocol of 10,001 points and one of two points, as
+    // DIR/points10001.kvi and DIR/points2.kvi, for an instruction count of
+    // "kvtool protocol" on each (scripts/bench.sh).
+    if (argc > 2 && QByteArray(argv[1]) == "--write") {
+        const QString out = QString::fromLocal8Bit(argv[2]);
+        for (int points : {kPoints, 2}) {
+            QFile f(out + QStringLiteral("/points%1.kvi").arg(points));
+            const QByteArray b = protocolBytes(points);
+            if (!f.open(QIODevice::WriteOnly) || f.write(b) != b.size())
+                return 1;
+        }
+        return 0;
+    }
     const bool quick = argc > 1 && QByteArray(argv[1]) == "--quick";
     const int openRuns = quick ? 2 : 30;
     QTemporaryDir dir;
