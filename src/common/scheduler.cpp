@@ -85,10 +85,19 @@ void QtScheduler::timerEvent(QTimerEvent *event)
 
 void QtScheduler::wakeWaiting()
 {
-    const QList<TaskId> waiting = std::exchange(m_waiting, {});
+    // A task that is due runs right after the activity, in the pass the
+    // program is awake for anyway. One that is not due yet (activity just
+    // after it ran: the reply to a poll, events its own run posted) waits for
+    // the next activity instead of waking the program on a timer of its own.
     const qint64 now = nowMs();
-    for (TaskId id : waiting)
-        startTimerOf(id, qMax<qint64>(0, m_tasks[id].due - now));
+    QList<TaskId> notDue;
+    for (TaskId id : std::exchange(m_waiting, {})) {
+        if (m_tasks[id].due <= now)
+            startTimerOf(id, 0);
+        else
+            notDue << id;
+    }
+    m_waiting = notDue;
 }
 
 bool QtScheduler::eventFilter(QObject *watched, QEvent *event)

@@ -31,11 +31,10 @@ public:
     /// Cancels a task that has not run yet; unknown ids are ignored.
     virtual void cancel(TaskId id) = 0;
     /// Like schedule(), for a check of state that only the program's own handlers
-    /// change (the caption, menu states): a program with nothing to do is not
-    /// woken for it. The task runs at its time if the program has handled
-    /// something else since it was scheduled (a timer, bytes from the port, a key
-    /// or a click), else right after the next such thing. The simulated clock runs
-    /// it like schedule(): there every step of a test is time passing.
+    /// change (the caption, menu states): the program is never woken for it. The
+    /// task runs right after the first thing the program handles at or after its
+    /// time (a timer, bytes from the port, a key or a click). The simulated clock
+    /// runs it like schedule(): there every step of a test is time passing.
     virtual TaskId scheduleAfterActivity(qint64 delayMs, std::function<void()> fn)
     {
         return schedule(delayMs, std::move(fn));

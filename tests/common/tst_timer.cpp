@@ -191,6 +191,24 @@ private Q_SLOTS:
         ::close(fds[0]);
         ::close(fds[1]);
     }
+
+    // Activity before such a timer is due (the reply just after a poll) does
+    // not give it a wake-up of its own: it runs after the next activity that
+    // comes at or after its time.
+    void realSchedulerTimerWaitsForActivityAfterItsTime()
+    {
+        QtScheduler sched;
+        int fired = 0;
+        Timer t(&sched, QStringLiteral("Timer1"), 600, [&] { ++fired; });
+        t.setWaitsForActivity(true);
+        t.start();
+        sched.schedule(0, [] {}); // activity long before the 600 ms
+        QTest::qWait(1000);
+        QCOMPARE(fired, 0);
+        sched.schedule(0, [] {});
+        QTRY_COMPARE_WITH_TIMEOUT(fired, 1, 2000);
+        t.stop();
+    }
 };
 
 QTEST_GUILESS_MAIN(TimerSemantics)
