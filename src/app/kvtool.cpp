@@ -66,6 +66,12 @@ const KvtoolCommand kCommands[] = {
      "      protocol or a CSV/JSON table as table and tank write them; prints the largest\n"
      "      litre difference, the level code where it is, and the mean difference",
      &kvtoolCompare},
+    {"ports", "[--json]",
+     "list the port folder: COM number, device, the adapter's product and maker (from\n"
+     "      sysfs), its /dev/serial/by-id name and whether it opens (ok, busy,\n"
+     "      no-permission, missing), tab-separated or as a JSON array; newly plugged\n"
+     "      adapters get their number first, as in the window",
+     &kvtoolPorts},
     {"identify", "--port COMn|DEVICE [--speed BAUD] [--address A] [--json] [--trace]",
      "read the sensor's passport and settings (READ_PARAM) and print them as key: value\n"
      "      lines or, with --json, as one JSON object",

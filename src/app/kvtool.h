@@ -75,5 +75,7 @@ int kvtoolCompare(const QStringList &args, QTextStream &out, QTextStream &err);
 int kvtoolIdentify(const QStringList &args, QTextStream &out, QTextStream &err);
 /// kvtool watch --port COMn|DEVICE [--speed BAUD] [--address A] [--count N] [--interval-ms MS]
 int kvtoolWatch(const QStringList &args, QTextStream &out, QTextStream &err);
+/// kvtool ports [--json]
+int kvtoolPorts(const QStringList &args, QTextStream &out, QTextStream &err);
 /// kvtool scan --port COMn|DEVICE [--speeds BAUD,…|all] [--addresses FROM-TO] [--timeout-ms MS]
 int kvtoolScan(const QStringList &args, QTextStream &out, QTextStream &err);

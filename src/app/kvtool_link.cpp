@@ -10,6 +10,7 @@
 #include "common/stop_signals.h"
 #include "link/comport.h"
 #include "link/frame_link.h"
+#include "link/frame_log.h"
 #include "link/port_map.h"
 #include "link/posix_serial.h"
 #include "link/trace.h"
@@ -270,6 +271,14 @@ public:
             return openFailureText(com ? m_port.GetComName(false) : m_options.port, e);
         }
         m_port.setReadActive(true);
+        if (FrameLog *log = kvtoolFrameLog()) {
+            const AdapterInfo info = describeDevice(m_port.device()->path());
+            log->portOpened(com ? portLabel(*com, info.summary())
+                                : m_options.port + (info.summary().isEmpty()
+                                                        ? QString()
+                                                        : QStringLiteral(" — ") + info.summary()),
+                            m_options.baud);
+        }
         return std::nullopt;
     }
 

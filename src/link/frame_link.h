@@ -55,6 +55,7 @@ public:
     /// Where every request sent and every reply received (or rejected) is
     /// logged; none by default. The log must outlive the link or be unset.
     void setFrameLog(FrameLog *log) { m_log = log; }
+    FrameLog *frameLog() const { return m_log; }
 
     /// Builds, traces and writes one request frame to address, or holds it
     /// while another request awaits its reply. Sets ExpectedReplyLength when

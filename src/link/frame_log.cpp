@@ -43,6 +43,13 @@ QString FrameLog::open(const QString &path, const QString &program)
                : QString();
 }
 
+void FrameLog::portOpened(const QString &port, int bitsPerSecond)
+{
+    if (!m_file.isOpen())
+        return;
+    writeLine(header(QStringLiteral("port %1 opened at %2 bit/s").arg(port).arg(bitsPerSecond)));
+}
+
 void FrameLog::sent(const QByteArray &frame)
 {
     write("TX", frame, QString());

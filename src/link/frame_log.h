@@ -12,6 +12,8 @@
 //   123457801 RX 3E 05 42 … 00 READ_SN bad-CRC
 //   123458802 RX 00 3E 05 discarded
 //
+// Lines starting with "#" are headers: the program and the wall-clock time
+// when the log was opened, and each port opened with its adapter and speed.
 // The first field is a monotonic clock in milliseconds (it never jumps with
 // the wall clock; the header line of each run gives the wall-clock time it
 // corresponds to), then the direction (TX to the sensor, RX from it), the
@@ -42,6 +44,9 @@ public:
     bool isOpen() const { return m_file.isOpen(); }
     QString path() const { return m_file.fileName(); }
 
+    /// A header line naming the port just opened ("COM3 — FT232R USB UART
+    /// (FTDI), ttyUSB0") and its speed, so a log tells which adapter it saw.
+    void portOpened(const QString &port, int bitsPerSecond);
     /// A request frame as it went to the port.
     void sent(const QByteArray &frame);
     /// A reply the frame layer accepted.

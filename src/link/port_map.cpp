@@ -66,10 +66,11 @@ QString PortMap::defaultFolder()
 
 QList<DevicePattern> PortMap::defaultPatterns()
 {
-    return {{QStringLiteral("/dev/serial/by-id/*"), false},
-            {QStringLiteral("/dev/ttyUSB*"), false},
-            {QStringLiteral("/dev/ttyACM*"), false},
-            {QStringLiteral("/dev/ttyS*"), true}};
+    const QString root = DeviceRoots::rootPrefix();
+    return {{root + QStringLiteral("/dev/serial/by-id/*"), false},
+            {root + QStringLiteral("/dev/ttyUSB*"), false},
+            {root + QStringLiteral("/dev/ttyACM*"), false},
+            {root + QStringLiteral("/dev/ttyS*"), true}};
 }
 
 PortMap::PortMap(QString folder, QList<DevicePattern> patterns)
@@ -83,6 +84,18 @@ QString PortMap::devicePath(int n) const
         return {};
     const QString link = m_folder + QLatin1Char('/') + LinkPrefix + QString::number(n);
     return lexists(link) ? link : QString();
+}
+
+AdapterInfo PortMap::describe(int n) const
+{
+    const QString link = devicePath(n);
+    return link.isEmpty() ? AdapterInfo{} : describeDevice(link, m_roots);
+}
+
+QString PortMap::linkTarget(int n) const
+{
+    const QString link = devicePath(n);
+    return link.isEmpty() ? QString() : QFileInfo(link).symLinkTarget();
 }
 
 QList<int> PortMap::numbers() const

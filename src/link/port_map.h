@@ -8,6 +8,7 @@
 // number, and keeps it: an installer's "COM3" stays COM3 across replugging and
 // reboots. Existing links are never renumbered or removed.
 
+#include "link/port_names.h"
 #include "link/serial_device.h"
 
 #include <QList>
@@ -26,7 +27,8 @@ class PortMap {
 public:
     /// The folder $KV_PORT_DIR, else $XDG_CONFIG_HOME (or ~/.config) + "/kv-ruzevuv/ports".
     static QString defaultFolder();
-    /// /dev/serial/by-id/* first, then /dev/ttyUSB*, /dev/ttyACM*, /dev/ttyS*.
+    /// /dev/serial/by-id/* first, then /dev/ttyUSB*, /dev/ttyACM*, /dev/ttyS*
+    /// (under $KV_DEVICE_ROOT when that is set).
     static QList<DevicePattern> defaultPatterns();
 
     explicit PortMap(QString folder = defaultFolder(),
@@ -34,6 +36,15 @@ public:
 
     const QString &folder() const { return m_folder; }
     void setDevicePatterns(QList<DevicePattern> patterns) { m_patterns = std::move(patterns); }
+    /// Where the by-id names and the USB descriptors of the devices are read.
+    void setDeviceRoots(DeviceRoots roots) { m_roots = std::move(roots); }
+    const DeviceRoots &deviceRoots() const { return m_roots; }
+    /// The device COMn leads to, as the system describes it (device empty
+    /// when there is no link or its adapter is gone).
+    AdapterInfo describe(int n) const;
+    /// Where the COMn link points as stored (a by-id name or a device path);
+    /// empty when there is no link.
+    QString linkTarget(int n) const;
 
     /// The path of the COMn link when there is one (its target may be gone); empty otherwise.
     QString devicePath(int n) const;
@@ -58,6 +69,7 @@ public:
 private:
     QString m_folder;
     QList<DevicePattern> m_patterns;
+    DeviceRoots m_roots = DeviceRoots::system();
 };
 
 /// Opens COMn's link as a PosixSerialDevice.
@@ -68,6 +80,10 @@ public:
     QList<int> portNumbers() const override { return m_map.numbers(); }
     /// Links newly plugged serial devices (assignNewDevices).
     void refreshPorts() override { (void)m_map.assignNewDevices(); }
+    QString portSummary(int comNumber) const override
+    {
+        return m_map.describe(comNumber).summary();
+    }
     PortMap &map() { return m_map; }
 
 private:

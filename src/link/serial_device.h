@@ -77,4 +77,11 @@ public:
     /// Called before a port scan: a provider that maps numbers to devices found
     /// on the machine gives newly plugged devices their number here.
     virtual void refreshPorts() {}
+    /// How an installer knows COMn's device: "FT232R USB UART (FTDI), ttyUSB0";
+    /// empty when nothing is known.
+    virtual QString portSummary(int comNumber) const
+    {
+        Q_UNUSED(comNumber);
+        return {};
+    }
 };

@@ -250,8 +250,15 @@ private:
     void TimerReadDataTimer();
     void TimerStartReadDateTimer();
     void TimerRepeatTimer();
-    /// Lists the ports that open in cbComNum (the port folder picks up new adapters first).
+    /// Lists the ports that open in cbComNum (the port folder picks up new adapters first),
+    /// each with its adapter's name as the item's tool tip.
     void CreateComPort();
+    /// Names the devices the last scan could not open for lack of permission
+    /// in the status bar, and with withMessage once a run in a message, with
+    /// the command that puts the user in the dialout group.
+    void TellDeniedPorts(bool withMessage);
+    QStringList m_deniedPorts;     // "/dev/ttyUSB0 (COM3)" of the last scan
+    bool m_deniedPortsTold = false; // the message was shown this run
     /// Opens the port the list shows at the chosen speed; false when it did not open.
     bool PortStart();
     void PortStop();

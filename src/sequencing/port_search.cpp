@@ -17,11 +17,15 @@
 #include "common/dialogs.h"
 #include "common/lang_ids.h"
 #include "link/frame.h"
+#include "link/frame_log.h"
+#include "link/port_names.h"
 #include "sensor/decode.h"
 #include "sequencing/startup_rules.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
+#include <QStyledItemDelegate>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -80,6 +84,29 @@ QString openFailureText(const OpenError &error, int n, int Lang)
               : QStringLiteral("Port COM%1 (%2) does not open: %3").arg(n).arg(device, error.text);
 }
 
+/// The drop-down list of ports shows each port by its adapter ("COM3 — FT232R
+/// USB UART (FTDI), ttyUSB0"), kept in the item's tool tip, while the edit
+/// keeps the bare "COM3" that the open reads its number from.
+class PortItemDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QString label = index.data(Qt::ToolTipRole).toString();
+        if (!label.isEmpty())
+            option->text = label;
+    }
+};
+
+/// The devices that a port scan found but may not open, for the notice.
+QString deniedList(const QStringList &devices)
+{
+    return devices.join(QStringLiteral(", "));
+}
+
 } // namespace
 
 void TForm1::CreateComPort()
@@ -91,6 +118,9 @@ void TForm1::CreateComPort()
     // The scan opens each device on its own, so the open port stays untouched;
     // it is ours, so it is listed as it is.
     const LineSettings settings = FPort.ComProp().lineSettings();
+    if (!dynamic_cast<PortItemDelegate *>(ui->cbComNum->itemDelegate()))
+        ui->cbComNum->setItemDelegate(new PortItemDelegate(ui->cbComNum));
+    m_deniedPorts.clear();
     // The numbers the provider knows, in its order (the demo sensor first);
     // a provider that cannot list them is asked for every number.
     QList<int> numbers = provider->portNumbers();
@@ -109,9 +139,46 @@ void TForm1::CreateComPort()
             opens = device->open(settings, &error);
             if (opens)
                 device->close();
+            else if (error.kind == OpenError::Permission)
+                m_deniedPorts << QStringLiteral("%1 (COM%2)")
+                                     .arg(error.device.isEmpty() ? device->path() : error.device)
+                                     .arg(n);
         }
-        if (opens)
+        if (opens) {
             ui->cbComNum->addItem(QStringLiteral("COM%1").arg(n));
+            ui->cbComNum->setItemData(ui->cbComNum->count() - 1,
+                                      portLabel(n, provider->portSummary(n)), Qt::ToolTipRole);
+        }
+    }
+    // The drop-down is as wide as its longest name.
+    int widest = 0;
+    for (int i = 0; i < ui->cbComNum->count(); ++i)
+        widest = qMax(widest, ui->cbComNum->fontMetrics().horizontalAdvance(
+                                  ui->cbComNum->itemData(i, Qt::ToolTipRole).toString()));
+    ui->cbComNum->view()->setMinimumWidth(widest + 32);
+}
+
+void TForm1::TellDeniedPorts(bool withMessage)
+{
+    if (m_deniedPorts.isEmpty())
+        return;
+    const bool ru = m_state.Lang == LangRussian;
+    const QString devices = deniedList(m_deniedPorts);
+    const QString text =
+        ru ? QStringLiteral("Нет доступа к %1.\rДобавьте пользователя в группу dialout "
+                            "(sudo usermod -aG dialout $USER), затем выйдите из системы и "
+                            "войдите снова.")
+                 .arg(devices)
+           : QStringLiteral("No permission to open %1.\rAdd your user to the dialout group "
+                            "(sudo usermod -aG dialout $USER), then log out and in again.")
+                 .arg(devices);
+    statusPanel(0)->setText(
+        ru ? QStringLiteral("Нет доступа к %1: нужна группа dialout").arg(devices)
+           : QStringLiteral("No permission for %1: join the dialout group").arg(devices));
+    statusPanel(0)->setToolTip(QString(text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    if (withMessage && !m_deniedPortsTold) {
+        m_deniedPortsTold = true;
+        m_dialogs->message(text, MsgIcon::Warning);
     }
 }
 
@@ -122,6 +189,7 @@ void TForm1::Button1Click()
     if (ui->cbComNum->count() > 0)
         ui->cbComNum->setCurrentIndex(0);
     ui->cbComNum->setFocus();
+    TellDeniedPorts(true);
 }
 
 void TForm1::COM1Click()
@@ -179,6 +247,9 @@ bool TForm1::PortStart()
     }
     statusPanel(0)->setText(m_state.text(Txt::PortOpened) + QString::number(n) +
                             m_state.text(Txt::PortOpenedEnd));
+    if (FrameLog *log = m_state.link.frameLog())
+        log->portOpened(portLabel(n, m_world.ports ? m_world.ports->portSummary(n) : QString()),
+                        baudRateValue(*rate));
     FPort.onLinkLost = [this] { PortLinkLost(); };
     FPort.setReadActive(true);
     return true;

@@ -94,6 +94,7 @@ void TForm1::FormCreate()
     ui->meCAPDAC->setText(QStringLiteral("00"));
     ui->meCAPOFF->setText(QStringLiteral("00000"));
     statusPanel(0)->setText(m_state.text(Txt::PortClosed));
+    TellDeniedPorts(false);
     ui->meSN->setText(QStringLiteral("000000"));
 
     ui->cbFMSCALCPARAM->clear();

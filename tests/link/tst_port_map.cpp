@@ -45,6 +45,93 @@ private Q_SLOTS:
         qputenv("XDG_CONFIG_HOME", oldXdg);
     }
 
+    // Each port is named as the installer knows the adapter: product and
+    // maker from its USB descriptor in sysfs, the kernel's device, and the
+    // by-id name, here from a fake /dev and /sys tree.
+    void adaptersByName_data()
+    {
+        QTest::addColumn<int>("com");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("byId");
+        QTest::addColumn<QString>("serial");
+        QTest::newRow("FTDI through its by-id link")
+            << 3 << "COM3 — FT232R USB UART (FTDI), ttyUSB0"
+            << "usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0"
+            << "A1B2C3";
+        QTest::newRow("CDC ACM linked by its device path, product only")
+            << 4 << "COM4 — USB-RS485 Bridge, ttyACM0"
+            << "usb-Acme_USB-RS485_Bridge-if00"
+            << "";
+        QTest::newRow("descriptor without names: the USB ids")
+            << 5 << "COM5 — USB 1a86:7523, ttyUSB1" << "" << "";
+        QTest::newRow("on-board UART: the device alone") << 1 << "COM1 — ttyS0" << "" << "";
+        QTest::newRow("adapter unplugged: the number alone") << 6 << "COM6" << "" << "";
+        QTest::newRow("no link") << 9 << "COM9" << "" << "";
+    }
+    void adaptersByName()
+    {
+        QFETCH(int, com);
+        QFETCH(QString, label);
+        QFETCH(QString, byId);
+        QFETCH(QString, serial);
+
+        QTemporaryDir dir;
+        const QString root = dir.path();
+        auto write = [&](const QString &path, const QByteArray &text) {
+            QVERIFY(QDir().mkpath(QFileInfo(root + path).path()));
+            QFile f(root + path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(text);
+        };
+        auto link = [&](const QString &target, const QString &path) {
+            QVERIFY(QDir().mkpath(QFileInfo(root + path).path()));
+            QVERIFY(QFile::link(target, root + path));
+        };
+        for (const char *name : {"ttyUSB0", "ttyUSB1", "ttyACM0", "ttyS0"})
+            write(QStringLiteral("/dev/") + name, {});
+        link("../../ttyUSB0", "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0");
+        link("../../ttyACM0", "/dev/serial/by-id/usb-Acme_USB-RS485_Bridge-if00");
+        // sysfs: a usb-serial port sits below its interface, an ACM tty's device
+        // is the interface itself; the descriptor is on the USB device above.
+        const QString ftdi = "/sys/devices/pci0000:00/usb1/1-1";
+        write(ftdi + "/idVendor", "0403\n");
+        write(ftdi + "/idProduct", "6001\n");
+        write(ftdi + "/manufacturer", "FTDI\n");
+        write(ftdi + "/product", "FT232R USB UART\n");
+        write(ftdi + "/serial", "A1B2C3\n");
+        write(ftdi + "/1-1:1.0/ttyUSB0/port_number", "0\n");
+        link(root + ftdi + "/1-1:1.0/ttyUSB0", "/sys/class/tty/ttyUSB0/device");
+        const QString acm = "/sys/devices/pci0000:00/usb1/1-2";
+        write(acm + "/idVendor", "2341\n");
+        write(acm + "/idProduct", "0043\n");
+        write(acm + "/product", "USB-RS485 Bridge\n");
+        write(acm + "/1-2:1.0/bInterfaceClass", "02\n");
+        link(root + acm + "/1-2:1.0", "/sys/class/tty/ttyACM0/device");
+        const QString ch340 = "/sys/devices/pci0000:00/usb1/1-3";
+        write(ch340 + "/idVendor", "1a86\n");
+        write(ch340 + "/idProduct", "7523\n");
+        write(ch340 + "/1-3:1.0/ttyUSB1/port_number", "0\n");
+        link(root + ch340 + "/1-3:1.0/ttyUSB1", "/sys/class/tty/ttyUSB1/device");
+        write("/sys/devices/platform/serial8250/tty/ttyS0/type", "4\n");
+        link(root + "/sys/devices/platform/serial8250/tty/ttyS0", "/sys/class/tty/ttyS0/device");
+
+        const QString ports = root + "/ports";
+        link(root + "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0", "/ports/COM3");
+        link(root + "/dev/ttyACM0", "/ports/COM4");
+        link(root + "/dev/ttyUSB1", "/ports/COM5");
+        link(root + "/dev/ttyS0", "/ports/COM1");
+        link(root + "/dev/serial/by-id/usb-Gone_Adapter-if00-port0", "/ports/COM6");
+
+        PortMap map(ports, {});
+        map.setDeviceRoots(DeviceRoots::under(root));
+        const AdapterInfo info = map.describe(com);
+        QCOMPARE(portLabel(com, info.summary()), label);
+        QCOMPARE(info.byId, byId);
+        QCOMPARE(info.serial, serial);
+        PosixDeviceProvider provider(map);
+        QCOMPARE(portLabel(com, provider.portSummary(com)), label);
+    }
+
     void stableNumbering()
     {
         QTemporaryDir dir;

@@ -317,6 +317,52 @@ private Q_SLOTS:
         QVERIFY(h.clock.pending() <= before);
     }
 
+    // A user outside dialout sees an empty list: the status bar names the
+    // device at start, and "Обновить" says once a run how to join the group.
+    void deniedDevicesAreNamed_data()
+    {
+        QTest::addColumn<int>("lang");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("English") << 0 << "No permission for /dev/ttyUSB0 (COM1): join the dialout group"
+                                 << "No permission to open /dev/ttyUSB0 (COM1).\rAdd your user to "
+                                    "the dialout group (sudo usermod -aG dialout $USER), then "
+                                    "log out and in again.";
+        QTest::newRow("Russian") << 1 << "Нет доступа к /dev/ttyUSB0 (COM1): нужна группа dialout"
+                                 << "Нет доступа к /dev/ttyUSB0 (COM1).\rДобавьте пользователя в "
+                                    "группу dialout (sudo usermod -aG dialout $USER), затем "
+                                    "выйдите из системы и войдите снова.";
+    }
+    void deniedDevicesAreNamed()
+    {
+        QFETCH(int, lang);
+        QFETCH(QString, status);
+        QFETCH(QString, message);
+        DeniedProvider denied;
+        ProgramHarness h;
+        (void)h.settings.set(SettingsKeys::vallatguage, lang);
+        h.world.ports = &denied;
+        h.start();
+        Ui::TForm1 *ui = h.form().controls();
+        QCOMPARE(ui->cbComNum->count(), 0);
+        QCOMPARE(h.form().statusPanel(0)->text(), status);
+        h.clock.advance(200);
+        QVERIFY(h.dialogs.messages().isEmpty());
+
+        ui->Button1->click(); // "Обновить"
+        QCOMPARE(h.dialogs.messages(), QStringList{message});
+        QCOMPARE(h.form().statusPanel(0)->text(), status);
+        ui->Button1->click();
+        QCOMPARE(h.dialogs.messages().size(), 1); // once a run
+
+        // Nothing denied, nothing said.
+        ProgramHarness quiet;
+        quiet.start();
+        quiet.form().controls()->Button1->click();
+        QVERIFY(quiet.dialogs.messages().isEmpty());
+        QCOMPARE(quiet.form().statusPanel(0)->text(), QStringLiteral("Port closed"));
+    }
+
     // A real tty that vanishes while open (the far end of a pseudo-terminal
     // closes): one hang-up closes the port, the window offers Open again and
     // the search goes on without the device.

@@ -13,6 +13,7 @@
 #include "common/scheduler.h"
 #include "link/frame.h"
 #include "link/frame_link.h"
+#include "link/frame_log.h"
 #include "link/port_map.h"
 #include "sequencing/Veroze_vizi_zudu_U.h"
 #include "sequencing/program.h"
@@ -67,6 +68,7 @@ class TstSerialLine : public QObject {
         SettingsStore settings;
         PosixDeviceProvider ports;
         ProgramWorld world;
+        FrameLog log;
         std::unique_ptr<Program> program;
 
         explicit Rig(const VirtualSensorOptions &options)
@@ -114,6 +116,8 @@ class TstSerialLine : public QObject {
         bool connect()
         {
             program = std::make_unique<Program>(world);
+            if (log.isOpen())
+                program->state.link.setFrameLog(&log);
             run(200);
             ui()->cbComNum->setCurrentText(QStringLiteral("COM7"));
             ui()->COM1->trigger();
@@ -124,6 +128,27 @@ class TstSerialLine : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    // The port list and the frame log name the port by its device: a
+    // pseudo-terminal has no USB descriptor, so it is its kernel name.
+    void portNamedByItsDevice()
+    {
+        Rig rig({});
+        QVERIFY(rig.serve());
+        const QString logPath = rig.dir.filePath(QStringLiteral("frames.log"));
+        QCOMPARE(rig.log.open(logPath, QStringLiteral("test")), QString());
+        QVERIFY(rig.connect());
+        const QString label =
+            QStringLiteral("COM7 — ") + rig.server.slavePath().mid(int(qstrlen("/dev/")));
+        QComboBox *list = rig.ui()->cbComNum;
+        QCOMPARE(list->itemText(0), QStringLiteral("COM7"));
+        QCOMPARE(list->itemData(0, Qt::ToolTipRole).toString(), label);
+        QFile file(logPath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        QVERIFY2(text.contains(QStringLiteral("# test port %1 opened at 19200 bit/s ").arg(label)),
+                 qPrintable(text));
+    }
 
     // A write-result message left open for 10 s while the tilt reading runs:
     // every request the timers make meanwhile goes on the wire when it is made
