@@ -27,7 +27,8 @@ TForm1::TForm1(ProgramState &state, const ProgramWorld &world, QWidget *parent)
       KV_TIMER(TimerStartWindows, 100), KV_TIMER(TimerSetProtocol, 1000), KV_TIMER(Timer1, 10),
       KV_TIMER(TimerSystemTime, 1000), KV_TIMER(TimerStart, 1000), KV_TIMER(TimerReset, 3000),
       KV_TIMER(TimerErrorWrite, 800), KV_TIMER(TimerReadData, 1000),
-      KV_TIMER(TimerStartReadDate, 500), KV_TIMER(TimerRepeat, 900), KV_TIMER(TimerSetRepMode, 100),
+      KV_TIMER(TimerStartReadDate, 500), KV_TIMER(TimerRepeat, 900), KV_TIMER(TimerReplug, 1000),
+      KV_TIMER(TimerSetRepMode, 100),
       KV_TIMER(TimerSETAVRGTimer, 100), KV_TIMER(TimerSetPeriod, 100),
       KV_TIMER(TimerSET_REP_MODE_3, 100), KV_TIMER(TimerSET_INCL_LAN_ADR, 100),
       KV_TIMER(TimerNewAddres, 100), KV_TIMER(TimerGETEXTPARAM, 100),
@@ -141,6 +142,7 @@ void TForm1::registerTimers()
                 &TimerReadData,
                 &TimerStartReadDate,
                 &TimerRepeat,
+                &TimerReplug,
                 &TimerSetRepMode,
                 &TimerSETAVRGTimer,
                 &TimerSetPeriod,
@@ -196,6 +198,7 @@ void TForm1::registerTimers()
     TimerReadData.setHandler([this] { TimerReadDataTimer(); });
     TimerStartReadDate.setHandler([this] { TimerStartReadDateTimer(); });
     TimerRepeat.setHandler([this] { TimerRepeatTimer(); });
+    TimerReplug.setHandler([this] { TimerReplugTimer(); });
     TimerSetRepMode.setHandler([this] { TimerSetRepModeTimer(); });
     TimerSETAVRGTimer.setHandler([this] { TimerSETAVRGTimerTimer(); });
     TimerSetPeriod.setHandler([this] { TimerSetPeriodTimer(); });

@@ -228,6 +228,7 @@ private:
     Timer TimerReadData;      // 1000 ms at design: DATA_READ polling
     Timer TimerStartReadDate; // 500 ms, one-shot: restarts polling after a pause
     Timer TimerRepeat;        // 900 ms, one-shot: next zero-search attempt
+    Timer TimerReplug;        // 1000 ms while a pulled adapter is awaited: reopens it when back
     void Button1Click();
     void COM1Click();
     /// "Закрыть COM порт": the port closed and the recording stopped.
@@ -250,6 +251,10 @@ private:
     void TimerReadDataTimer();
     void TimerStartReadDateTimer();
     void TimerRepeatTimer();
+    /// The pulled adapter's device is there again: the port opens at the same
+    /// speed and the search starts, as "Open" does.
+    void TimerReplugTimer();
+    int m_replugNumber = 0; // the port whose adapter was pulled; 0 when none is awaited
     /// Lists the ports that open in cbComNum (the port folder picks up new adapters first),
     /// each with its adapter's name as the item's tool tip.
     void CreateComPort();

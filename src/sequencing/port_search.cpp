@@ -18,6 +18,7 @@
 #include "common/lang_ids.h"
 #include "link/frame.h"
 #include "link/frame_log.h"
+#include "link/link_log.h"
 #include "link/port_names.h"
 #include "sensor/decode.h"
 #include "sequencing/startup_rules.h"
@@ -220,6 +221,9 @@ void TForm1::COM1Click()
 
 bool TForm1::PortStart()
 {
+    // An open chosen by the user (or the replug) ends the wait for a pulled adapter.
+    TimerReplug.stop();
+    m_replugNumber = 0;
     FPort.Close();
     m_state.link.ResetLine();
     // A text that names no number leaves the previous port number.
@@ -257,6 +261,8 @@ bool TForm1::PortStart()
 
 void TForm1::COM2Click()
 {
+    TimerReplug.stop();
+    m_replugNumber = 0;
     ClosePortKeepRecording();
     StopRecording();
 }
@@ -298,16 +304,54 @@ void TForm1::PortStop()
 
 void TForm1::PortLinkLost()
 {
-    // The device is gone and the port has closed itself. The search and the
-    // watchdog go on (their writes fail), so the window reaches the link-loss
-    // state as with a silent sensor; Open is offered again for when the
-    // adapter is back. What was held for the old line is dropped.
+    // The adapter is gone and the port has closed itself. The window takes the
+    // link-loss state at once (a calibration in progress waits for the link;
+    // it is not stopped), then shows the port closed, and waits for the same
+    // adapter to come back: its COM link leads to the by-id name where the
+    // adapter has one, else to the device path, so the link resolving again
+    // is that adapter back.
     m_state.link.ResetLine();
-    ReadingsLost();
-    statusPanel(0)->setText(m_state.text(Txt::PortClosed));
+    TimerResetTimer();
+    TimerStart.stop();
+    TimerReset.stop();
+    TimerWriteDataParam.stop();
+    ui->Animate->setActive(false);
+    ui->Animate->setVisible(false);
+    m_sInd->setVisible(false);
     ui->COM1->setEnabled(true);
+    ui->COM2->setEnabled(false);
     ui->bbDublComOpen->setEnabled(true);
+    ui->bbDublComClose->setEnabled(false);
     ui->cbComNum->setEnabled(true);
+    ui->bbNewAdres->setEnabled(false);
+    m_replugNumber = FPort.ComNumber();
+    const bool ru = m_state.Lang == LangRussian;
+    statusPanel(0)->setText(
+        ru ? QStringLiteral("Адаптер COM%1 отключён; ожидание его подключения").arg(m_replugNumber)
+           : QStringLiteral("Adapter COM%1 disconnected; waiting for it to be plugged in again")
+                 .arg(m_replugNumber));
+    TimerReplug.start();
+}
+
+void TForm1::TimerReplugTimer()
+{
+    DeviceProvider *provider = m_world.ports;
+    if (!provider || m_replugNumber == 0 || FPort.Connected()) {
+        TimerReplug.stop();
+        return;
+    }
+    std::unique_ptr<SerialDevice> device = provider->deviceFor(m_replugNumber);
+    OpenError error;
+    if (!device || !device->open(FPort.ComProp().lineSettings(), &error))
+        return; // not back yet (or busy: ModemManager probes a new adapter for a while)
+    device->close();
+    TimerReplug.stop();
+    const int n = m_replugNumber;
+    m_replugNumber = 0;
+    qCInfo(lcLink, "COM%d is back; opening it again", n);
+    // Opened as "Open" opens it, at the speed still chosen.
+    ui->cbComNum->setEditText(QStringLiteral("COM%1").arg(n));
+    COM1Click();
 }
 
 void TForm1::cbRTSClick()

@@ -12,6 +12,7 @@
 #include "link/frame_link.h"
 #include "shell/Terminal_U.h"
 #include "support/program_harness.h"
+#include "support/recorded_line.h"
 #include "tank/Diagram_Tarirovca_U.h"
 #include "tank/protocol_file.h"
 #include "ui_Veroze_vizi_zudu_U.h"
@@ -27,42 +28,6 @@
 
 #include "calibration/Load_U.h"
 
-namespace {
-
-/// The sensor's line as the tool's adapter sees it, keeping every reply the
-/// sensor sent: the oracle for what reached the recording.
-class RecordedLine final : public LineResponder {
-public:
-    explicit RecordedLine(VirtualSensor &sensor) : m_sensor(sensor) {}
-    QList<QByteArray> hear(const QByteArray &bytes, int baud) override
-    {
-        const QList<QByteArray> replies = m_sensor.hear(bytes, baud);
-        sent += replies;
-        return replies;
-    }
-    QList<QByteArray> chunksOf(const QByteArray &wire) const override
-    {
-        return m_sensor.chunksOf(wire);
-    }
-    int replyDelayMs() const override { return m_sensor.replyDelayMs(); }
-    bool echoes() const override { return m_sensor.echoes(); }
-
-    /// The level codes of the DATA_READ replies sent.
-    QSet<int> levelsSent() const
-    {
-        QSet<int> levels;
-        for (const QByteArray &r : sent)
-            if (r.size() == 9 && quint8(r[2]) == 0x06)
-                levels.insert(quint8(r[4]) | (quint8(r[5]) << 8));
-        return levels;
-    }
-    QList<QByteArray> sent;
-
-private:
-    VirtualSensor &m_sensor;
-};
-
-} // namespace
 
 class TstRs485Echo : public QObject {
     Q_OBJECT

@@ -21,17 +21,22 @@
 #include "shell/settings_store.h"
 #include "sim/pty_sensor_server.h"
 #include "sim/virtual_sensor.h"
+#include "support/recorded_line.h"
+#include "tank/Diagram_Tarirovca_U.h"
+#include "tank/protocol_file.h"
 #include "ui_Veroze_vizi_zudu_U.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QToolButton>
 
 #include <memory>
 
@@ -63,6 +68,7 @@ class TstSerialLine : public QObject {
         QString folder;
         SimulatedScheduler clock;
         VirtualSensor sensor;
+        RecordedLine line{sensor};
         PtySensorServer server;
         ScriptedDialogs dialogs;
         SettingsStore settings;
@@ -73,7 +79,7 @@ class TstSerialLine : public QObject {
 
         explicit Rig(const VirtualSensorOptions &options)
             : folder(dir.filePath(QStringLiteral("ports"))), sensor(&clock, options),
-              server(sensor, clock), settings(dir.filePath(QStringLiteral("Kv_Instal_ini.ini"))),
+              server(line, clock), settings(dir.filePath(QStringLiteral("Kv_Instal_ini.ini"))),
               ports(PortMap(folder, {}))
         {
             QStandardPaths::setTestModeEnabled(true);
@@ -85,12 +91,23 @@ class TstSerialLine : public QObject {
             world.fmsSearchDirs = {dir.path()};
             world.openDocument = [](const QString &) { return false; };
         }
+        /// The adapter plugged in: its by-id name leads to the terminal, and
+        /// COM7 to the by-id name (as the port scan links an adapter that has one).
         bool serve()
         {
             QString error;
-            if (!QDir().mkpath(folder) || !server.start(&error))
+            const QString byId = dir.filePath(QStringLiteral("by-id/usb-Sim_Sensor_Adapter-if00"));
+            if (!QDir().mkpath(folder) || !QDir().mkpath(QFileInfo(byId).path()) ||
+                !server.start(&error) || !QFile::link(server.slavePath(), byId))
                 return false;
-            return QFile::link(server.slavePath(), folder + QStringLiteral("/COM7"));
+            const QString com = folder + QStringLiteral("/COM7");
+            return QFileInfo(com).isSymLink() || QFile::link(byId, com);
+        }
+        /// The adapter pulled out: the terminal and its by-id name are gone.
+        void unplug()
+        {
+            server.stop();
+            QFile::remove(dir.filePath(QStringLiteral("by-id/usb-Sim_Sensor_Adapter-if00")));
         }
         TForm1 &form() { return program->form1(); }
         Ui::TForm1 *ui() { return program->form1().controls(); }
@@ -148,6 +165,95 @@ private Q_SLOTS:
         const QString text = QString::fromUtf8(file.readAll());
         QVERIFY2(text.contains(QStringLiteral("# test port %1 opened at 19200 bit/s ").arg(label)),
                  qPrintable(text));
+    }
+
+    // The adapter pulled during a calibration and plugged back: the window
+    // shows the port closed and says so, then opens the same adapter again
+    // at the same speed and the recording goes on without a restart. Every
+    // point stored is a level the sensor sent.
+    void pulledAdapterIsTakenBack()
+    {
+        Rig rig({});
+        (void)rig.settings.set(SettingsKeys::Save, 0);
+        (void)rig.settings.set(SettingsKeys::ConstSave, 5);
+        rig.sensor.setFuelLitres(0);
+        QVERIFY(rig.serve());
+        rig.program = std::make_unique<Program>(rig.world);
+        rig.run(200);
+        rig.ui()->cbComNum->setCurrentText(QStringLiteral("COM7"));
+        rig.ui()->cbSpeedCom->setCurrentIndex(2); // 9600 bit/s
+        rig.ui()->COM1->trigger();
+        rig.run(2500);
+        QVERIFY(rig.ui()->PageControl->isVisibleTo(&rig.form()));
+
+        const QString path = rig.dir.filePath(QStringLiteral("tank.kvi"));
+        auto data = std::make_unique<TDateProtokol>();
+        QVERIFY(ProtocolFile(path).create(*data).ok());
+        rig.program->state.CurrentProtocolFile = path;
+        TForm5 *w = &rig.program->form5();
+        w->showForCalibration(path);
+        auto button = [&](const char *name) { return w->findChild<QToolButton *>(name); };
+        auto *increment = w->findChild<QLineEdit *>(QStringLiteral("meIncrem"));
+        increment->setFocus();
+        increment->home(false);
+        QTest::keyClicks(increment, QStringLiteral("01000"));
+        button("sbPlay")->click();
+        QVERIFY(w->playing());
+        rig.sensor.pour(1.0);
+        rig.run(8000);
+        rig.sensor.pour(0);
+        rig.run(3000);
+        button("sbRec")->click();
+        QVERIFY2(w->playing(), qPrintable(rig.dialogs.messages().join('|')));
+
+        rig.unplug();
+        rig.run(500);
+        TForm1 &form = rig.form();
+        QVERIFY(!form.port().Connected());
+        QCOMPARE(form.statusPanel(0)->text(),
+                 QStringLiteral("Adapter COM7 disconnected; waiting for it to be plugged in again"));
+        QVERIFY(!form.sInd()->isVisibleTo(&form));
+        QVERIFY(!rig.ui()->Animate->isVisibleTo(&form));
+        QVERIFY(rig.ui()->COM1->isEnabled() && !rig.ui()->COM2->isEnabled());
+        QVERIFY(rig.ui()->bbDublComOpen->isEnabled() && !rig.ui()->bbDublComClose->isEnabled());
+        rig.run(5000);
+        QVERIFY(!form.port().Connected());
+        QVERIFY(w->playing()); // the recording waits, it is not stopped
+
+        // Plugged back (another pseudo-terminal, the same by-id name).
+        rig.sensor.clearRequests();
+        QVERIFY(rig.serve());
+        rig.run(3000);
+        QVERIFY(form.port().Connected());
+        QCOMPARE(form.statusPanel(0)->text(), QStringLiteral("COM port #7 successfully opened"));
+        QCOMPARE(rig.ui()->cbSpeedCom->currentText(), QStringLiteral("9600"));
+        QVERIFY(!rig.sensor.requests().isEmpty());
+        QCOMPARE(quint8(rig.sensor.requests().first().at(2)), CommandTable.READ_PARAM);
+        QVERIFY(rig.ui()->PageControl->isVisibleTo(&form));
+
+        // The recording goes on: fuel poured after the replug is recorded.
+        rig.sensor.pour(1.0);
+        rig.run(8000);
+        rig.sensor.pour(0);
+        rig.run(3000);
+        button("sbRec")->click();
+        PointsRead stored;
+        QVERIFY(ProtocolFile(path).readPoints(stored).ok());
+        // The user points are levels the sensor sent, and so is every point
+        // stored once the adapter was back.
+        const QSet<int> sent = rig.line.levelsSent();
+        int users = 0;
+        for (const StoredPoint &p : stored.points) {
+            if (p.isUserSave()) {
+                QVERIFY2(sent.contains(p.FilterN), qPrintable(QString::number(p.FilterN)));
+                ++users;
+            }
+        }
+        for (auto p = stored.points.rbegin(); p != stored.points.rend() && p->FilterN != 0; ++p)
+            QVERIFY2(sent.contains(p->FilterN), qPrintable(QString::number(p->FilterN)));
+        QCOMPARE(users, 2);
+        QCOMPARE(stored.points.back().FilterN,
+                 rig.sensor.levelCodeFor(rig.sensor.capacitanceCode()));
     }
 
     // A write-result message left open for 10 s while the tilt reading runs:
