@@ -274,9 +274,10 @@ public:
         if (FrameLog *log = kvtoolFrameLog()) {
             const AdapterInfo info = describeDevice(m_port.device()->path());
             log->portOpened(com ? portLabel(*com, info.summary())
-                                : m_options.port + (info.summary().isEmpty()
+                                : m_options.port + (info.description().isEmpty()
                                                         ? QString()
-                                                        : QStringLiteral(" — ") + info.summary()),
+                                                        : QStringLiteral(" — ") +
+                                                              info.description()),
                             m_options.baud);
         }
         return std::nullopt;

@@ -118,10 +118,10 @@ private Q_SLOTS:
         h.clock.advance(1500);
         h.ports.unplug();
         h.clock.advance(1000 + 3000);
-        QVERIFY(shown(ui->GroupBox5) && shown(ui->Animate));
+        QVERIFY(shown(ui->GroupBox5) && !shown(ui->Animate)); // the port shows closed
 
         h.ports.plug();
-        ui->bbDublComOpen->click();
+        ui->bbDublComOpen->click(); // Open before the window took it back itself
         h.sensor.clearRequests();
         h.clock.advance(3000);
         QVERIFY(heard(h, CommandTable.DATA_READ) >= 2);
